@@ -1,0 +1,68 @@
+#include "textio/linefile.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/support.h"
+#include "textio/run_stop.h"
+
+namespace raincorr {
+namespace {
+
+TEST(LineFile, ReadsStepsBackAndRewinds) {
+  LineFile f("t", "one\r\ntwo\nthree");
+  EXPECT_EQ(f.count_lines(), 3u);
+  EXPECT_EQ(*f.read(), "one");  // the carriage return is not part of the line
+  EXPECT_EQ(*f.read(), "two");
+  f.step_back();
+  EXPECT_EQ(f.line_number(), 1u);
+  EXPECT_EQ(*f.read(), "two");
+  EXPECT_EQ(*f.read(), "three");  // last line without a line feed
+  EXPECT_FALSE(f.read());
+  f.step_back();
+  f.step_back();
+  EXPECT_EQ(*f.read(), "two");
+  f.rewind();
+  EXPECT_EQ(*f.read_field(5), "one  ");
+  EXPECT_EQ(*f.read_field(2), "tw");
+  f.step_back();
+  f.step_back();
+  f.step_back();  // at the start: nothing more to step back over
+  EXPECT_EQ(*f.read(), "one");
+}
+
+TEST(LineFile, EmptyLinesAndEmptyFiles) {
+  LineFile empty("e", "");
+  EXPECT_EQ(empty.count_lines(), 0u);
+  EXPECT_TRUE(empty.at_end());
+  EXPECT_FALSE(empty.read());
+  LineFile blanks("b", "\n\n");
+  EXPECT_EQ(blanks.count_lines(), 2u);
+  EXPECT_EQ(*blanks.read(), "");
+  EXPECT_EQ(*blanks.read(), "");
+  EXPECT_FALSE(blanks.read());
+}
+
+TEST(LineFile, FilesOnDisk) {
+  testing::ScratchDir dir;
+  EXPECT_FALSE(LineFile::open("missing.txt"));
+  try {
+    LineFile::open_or_stop("missing.txt");
+    FAIL() << "no stop";
+  } catch (const RunStop& s) {
+    EXPECT_EQ(s.status, 2);
+    EXPECT_TRUE(s.to_stderr);
+    EXPECT_NE(s.message.find("\"missing.txt\""), std::string::npos);
+  }
+  write_text_file("a.txt", "x\n");
+  EXPECT_EQ(testing::read_file("a.txt"), "x\n");
+  touch_file("a.txt");  // keeps the content
+  EXPECT_EQ(testing::read_file("a.txt"), "x\n");
+  touch_file("b.txt");
+  EXPECT_TRUE(file_exists("b.txt"));
+  remove_file("b.txt");
+  remove_file("b.txt");  // silent when absent
+  EXPECT_FALSE(file_exists("b.txt"));
+}
+
+}  // namespace
+}  // namespace raincorr

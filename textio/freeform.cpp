@@ -1,0 +1,138 @@
+#include "textio/freeform.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <type_traits>
+
+namespace raincorr {
+namespace {
+
+bool is_separator(char c) { return c == ' ' || c == '\t' || c == ','; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the run of digits at the start of `s`.
+std::size_t digits(std::string_view s) {
+  std::size_t n = 0;
+  while (n < s.size() && is_digit(s[n])) ++n;
+  return n;
+}
+
+// The first value of `text` and where it starts; empty when there is none.
+std::string_view first_token(std::string_view text) {
+  std::size_t b = 0;
+  while (b < text.size() && is_separator(text[b])) ++b;
+  std::size_t e = b;
+  while (e < text.size() && !is_separator(text[e])) ++e;
+  return text.substr(b, e - b);
+}
+
+template <typename T>
+ReadStatus parse_into(std::string_view token, T& v) {
+  if (token.empty()) return ReadStatus::kEnd;
+  if constexpr (std::is_same_v<T, std::string>) {
+    v.assign(token);
+    return ReadStatus::kOk;
+  } else {
+    std::optional<T> parsed;
+    if constexpr (std::is_same_v<T, double>) {
+      parsed = parse_real(token);
+    } else {
+      parsed = parse_int(token);
+    }
+    if (!parsed) return ReadStatus::kBad;
+    v = *parsed;
+    return ReadStatus::kOk;
+  }
+}
+
+}  // namespace
+
+std::optional<std::int32_t> parse_int(std::string_view token) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
+  const std::size_t n = digits(token.substr(i));
+  if (n == 0 || i + n != token.size()) return std::nullopt;
+  std::int64_t value = 0;
+  for (std::size_t k = i; k < token.size(); ++k) {
+    value = value * 10 + (token[k] - '0');
+    if (value > std::int64_t{2147483648}) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > 2147483647 || value < -2147483647 - 1) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
+std::optional<double> parse_real(std::string_view token) {
+  std::size_t i = 0;
+  if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
+  const std::size_t whole = digits(token.substr(i));
+  i += whole;
+  std::size_t fraction = 0;
+  if (i < token.size() && token[i] == '.') {
+    ++i;
+    fraction = digits(token.substr(i));
+    i += fraction;
+  }
+  if (whole + fraction == 0) return std::nullopt;
+  std::string text(token.substr(0, i));
+  if (i < token.size() && (token[i] == 'E' || token[i] == 'e' || token[i] == 'D' ||
+                           token[i] == 'd')) {
+    std::size_t j = i + 1;
+    if (j < token.size() && (token[j] == '+' || token[j] == '-')) ++j;
+    const std::size_t exp_digits = digits(token.substr(j));
+    if (exp_digits == 0) return std::nullopt;
+    text += 'e';
+    text += token.substr(i + 1, j + exp_digits - i - 1);
+    i = j + exp_digits;
+  }
+  if (i != token.size()) return std::nullopt;
+  // strtod rounds correctly; out of range it gives +-HUGE_VAL or a subnormal.
+  return std::strtod(text.c_str(), nullptr);
+}
+
+bool FreeformReader::next_token() {
+  for (;;) {
+    if (!have_line_) {
+      auto line = file_.read();
+      if (!line) return false;
+      line_ = *line;
+      pos_ = 0;
+      have_line_ = true;
+    }
+    while (pos_ < line_.size() && is_separator(line_[pos_])) ++pos_;
+    if (pos_ < line_.size()) break;
+    have_line_ = false;
+  }
+  const std::size_t start = pos_;
+  while (pos_ < line_.size() && !is_separator(line_[pos_])) ++pos_;
+  token_ = line_.substr(start, pos_ - start);
+  return true;
+}
+
+ReadStatus FreeformReader::read(std::int32_t& v) {
+  if (!next_token()) return ReadStatus::kEnd;
+  return parse_into(token_, v);
+}
+
+ReadStatus FreeformReader::read(double& v) {
+  if (!next_token()) return ReadStatus::kEnd;
+  return parse_into(token_, v);
+}
+
+ReadStatus FreeformReader::read(std::string& v) {
+  if (!next_token()) return ReadStatus::kEnd;
+  return parse_into(token_, v);
+}
+
+ReadStatus read_first(std::string_view text, std::int32_t& v) {
+  return parse_into(first_token(text), v);
+}
+ReadStatus read_first(std::string_view text, double& v) {
+  return parse_into(first_token(text), v);
+}
+ReadStatus read_first(std::string_view text, std::string& v) {
+  return parse_into(first_token(text), v);
+}
+
+}  // namespace raincorr
