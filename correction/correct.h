@@ -1,0 +1,31 @@
+// The bias correction of every GCM day and the two output files.
+#ifndef RAINCORR_CORRECTION_CORRECT_H_
+#define RAINCORR_CORRECTION_CORRECT_H_
+
+#include <ostream>
+#include <string>
+
+#include "monthly/month_data.h"
+
+namespace raincorr {
+
+// Reads the dated rainfall file <stem>_y.pcp (stem of the 32-character text
+// `name`; must exist) and writes, one record per day in file order, the
+// corrected series file <stem>_cd.pcp and, for methods other than 2, the
+// detail file <stem>_c.pcp (each created, or an existing file replaced by
+// the records written; a file that receives no record keeps its content).
+// `month_data` holds the GCM months as truncation and refill left them;
+// `obs` and `gcm` the monthly statistics of both passes; `posit` and `ties`
+// the GCM truncation; `years` is year2 - year1. Prints the "Size of data in
+// each month:" block, the no_ppt lines and the method banner. Throws RunStop
+// on a missing or unreadable dated rainfall file (status 2); errors of the
+// gamma routines end the run through their own facility (status 1), with
+// the records written so far kept.
+void CORRECT_GCM2(const std::string& name, const MonthData& month_data,
+                  const MonthInts& month_size, const MonthStats& obs, const MonthStats& gcm,
+                  const MonthInts& posit, int emp_gamma, const TieInfo& ties, int years,
+                  std::ostream& console);
+
+}  // namespace raincorr
+
+#endif  // RAINCORR_CORRECTION_CORRECT_H_

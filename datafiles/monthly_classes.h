@@ -1,0 +1,21 @@
+// Splitting a rainfall series file into twelve monthly class files.
+#ifndef RAINCORR_DATAFILES_MONTHLY_CLASSES_H_
+#define RAINCORR_DATAFILES_MONTHLY_CLASSES_H_
+
+#include <ostream>
+#include <string>
+
+namespace raincorr {
+
+// Reads the series file <stem>.pcp (stem of the 32-character text `name`;
+// created empty when missing) and writes the class files <stem>_1.txt ..
+// <stem>_12.txt (created or replaced): for every series record, in order, a
+// blank and columns 10-15 of the record to the file of its month. Prints
+// "Grouping data from <stem>.pcp into monthly class...". Throws RunStop
+// (status 2, naming file and line) on a year or day-of-year field that is
+// not a number.
+void DUMPF2(const std::string& name, std::ostream& console);
+
+}  // namespace raincorr
+
+#endif  // RAINCORR_DATAFILES_MONTHLY_CLASSES_H_

@@ -1,0 +1,31 @@
+// Extraction of the rainfall of the analysis window from a WTD weather file.
+#ifndef RAINCORR_DATAFILES_WEATHER_EXTRACT_H_
+#define RAINCORR_DATAFILES_WEATHER_EXTRACT_H_
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace raincorr {
+
+// Reads the WTD weather file `name` (a 32-character blank-padded text; the
+// file is opened under the name without trailing blanks and never written)
+// and copies the rainfall of days doy1..doy2 (common-year numbering, with
+// the leap-year shift) of the years year1 up to but not including year2
+// into the series files <stem>.pcp, <stem>.pkp and <stem>_y.pcp (created or
+// replaced). `year1_text` and `year2_text` are the argument texts; their
+// first four characters are used. Prints "Extracting data from <name>
+// please wait..." and "Data extracted:" with the record count in 6 columns.
+// Throws RunStop on a file that cannot be opened (" ERROR, parser cannot
+// access the file: <name>" and an empty line, status 1), on a year1 that
+// begins no line, on a check pass that runs out of records ("Error reading
+// file, your data is very bad man!", status 1) and on a year field or a
+// series value that is not a number (read error naming file and line,
+// status 2).
+void WTD_EXTRACT2(const std::string& name, const std::string& stem, int doy1, int doy2,
+                  std::string_view year1_text, std::string_view year2_text,
+                  std::ostream& console);
+
+}  // namespace raincorr
+
+#endif  // RAINCORR_DATAFILES_WEATHER_EXTRACT_H_
