@@ -30,9 +30,7 @@ std::string_view trim_right(std::string_view s) {
 
 bool is_blank(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
 
-std::string name_stem(std::string_view name) {
-  return std::string(trim_right(name.substr(0, 5)));
-}
+std::string name_stem(std::string_view name) { return std::string(trim_right(name.substr(0, 5))); }
 
 std::string int_field(std::int64_t v, int width) { return right_align(std::to_string(v), width); }
 

@@ -76,8 +76,8 @@ std::optional<double> parse_real(std::string_view token) {
   }
   if (whole + fraction == 0) return std::nullopt;
   std::string text(token.substr(0, i));
-  if (i < token.size() && (token[i] == 'E' || token[i] == 'e' || token[i] == 'D' ||
-                           token[i] == 'd')) {
+  if (i < token.size() &&
+      (token[i] == 'E' || token[i] == 'e' || token[i] == 'D' || token[i] == 'd')) {
     std::size_t j = i + 1;
     if (j < token.size() && (token[j] == '+' || token[j] == '-')) ++j;
     const std::size_t exp_digits = digits(token.substr(j));
@@ -128,9 +128,7 @@ ReadStatus FreeformReader::read(std::string& v) {
 ReadStatus read_first(std::string_view text, std::int32_t& v) {
   return parse_into(first_token(text), v);
 }
-ReadStatus read_first(std::string_view text, double& v) {
-  return parse_into(first_token(text), v);
-}
+ReadStatus read_first(std::string_view text, double& v) { return parse_into(first_token(text), v); }
 ReadStatus read_first(std::string_view text, std::string& v) {
   return parse_into(first_token(text), v);
 }
