@@ -11,20 +11,26 @@ namespace raincorr {
 // Reads the WTD weather file `name` (a 32-character blank-padded text; the
 // file is opened under the name without trailing blanks and never written)
 // and copies the rainfall of days doy1..doy2 (common-year numbering, with
-// the leap-year shift) of the years year1 up to but not including year2
-// into the series files <stem>.pcp, <stem>.pkp and <stem>_y.pcp (created or
-// replaced). `year1_text` and `year2_text` are the argument texts; their
-// first four characters are used. Prints "Extracting data from <name>
-// please wait..." and "Data extracted:" with the record count in 6 columns.
+// the leap-year shift; doy1 <= doy2 is a window inside the year, doy1 > doy2
+// one across the year end) of the years year1 up to but not including year2
+// into the series files <stem>.pcp, <stem>.pkp and <stem>_y.pcp, where
+// `stem` is used as given (trailing blanks removed). The three files are
+// created or replaced before the search for year1 and written once the
+// selection is done. Days are chosen by counting lines from the first line
+// of year1, so the file must hold every day of every year in order.
+// `year1_text` and `year2_text` are the argument texts; their first four
+// characters are used. Prints "Extracting data from <name> please wait..."
+// once year1 is found and "Data extracted:" with the record count in 6
+// columns at the end. No scratch file is made.
 // Throws RunStop on a file that cannot be opened (" ERROR, parser cannot
-// access the file: <name>" and an empty line, status 1), on a year1 that
-// begins no line, on a check pass that runs out of records ("Error reading
-// file, your data is very bad man!", status 1) and on a year field or a
-// series value that is not a number (read error naming file and line,
-// status 2).
+// access the file: <name>" and an empty line, status 1; no file created), on
+// a year1 that begins no line ("End of file reached, the word not matched,
+// no meaning.", status 1), on a check pass that runs out of records ("Error
+// reading file, your data is very bad man!", status 1, series files kept)
+// and on a year field or a series value that is not a number (read error
+// naming file and line, status 2).
 void WTD_EXTRACT2(const std::string& name, const std::string& stem, int doy1, int doy2,
-                  std::string_view year1_text, std::string_view year2_text,
-                  std::ostream& console);
+                  std::string_view year1_text, std::string_view year2_text, std::ostream& console);
 
 }  // namespace raincorr
 

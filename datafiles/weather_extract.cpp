@@ -1,0 +1,196 @@
+#include "datafiles/weather_extract.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#include "datafiles/calendar.h"
+#include "datafiles/keyword_search.h"
+#include "textio/fields.h"
+#include "textio/freeform.h"
+#include "textio/linefile.h"
+#include "textio/run_stop.h"
+
+namespace raincorr {
+namespace {
+
+// Common-year day of 28 February: windows that start (or, across the year
+// end, stop) before it keep their line numbers in a leap year.
+constexpr int kLastFebruaryDay = 59;
+
+// Walks the weather file by line counts and collects the three series files.
+// Every read may meet the end of the file; the moves then return false and
+// the selection stops where it is, keeping what has been taken.
+class Selection {
+ public:
+  Selection(LineFile& in, std::string_view year2, int doy1, int doy2)
+      : in_(in), year2_(year2), doy1_(doy1), doy2_(doy2) {}
+
+  void run();
+
+  std::string series;  // <stem>.pcp
+  std::string values;  // <stem>.pkp
+  std::string dated;   // <stem>_y.pcp
+
+ private:
+  // The line read into a 32-column buffer (cut or blank-padded).
+  bool read() {
+    const auto raw = in_.read();
+    if (!raw) return false;
+    line_.fill(' ');
+    raw->copy(line_.data(), std::min(raw->size(), line_.size()));
+    return true;
+  }
+  std::string_view cols(std::size_t first, std::size_t last) const {
+    return std::string_view(line_.data() + first - 1, last - first + 1);
+  }
+  bool skip(int k) {
+    for (int i = 0; i < k; ++i)
+      if (!read()) return false;
+    return true;
+  }
+  // Takes k lines; with `drop_last` the last of them is read but not written.
+  bool take(int k, bool drop_last = false) {
+    for (int i = 0; i < k; ++i) {
+      if (!read()) return false;
+      if (!(drop_last && i == k - 1)) write();
+    }
+    return true;
+  }
+  void write() {
+    const auto date = cols(1, 8);
+    const auto rain = cols(27, 31);
+    series += ' ';
+    series += date;
+    series += rain;
+    series += '\n';
+    values += rain;
+    values += '\n';
+    dated += cols(1, 4);
+    dated += ' ';
+    dated += cols(5, 7);
+    dated += ' ';
+    dated += rain;
+    dated += '\n';
+  }
+  bool is_year2() const { return cols(1, 4) == year2_; }
+  int leap_of_line() const {
+    std::int32_t year = 0;
+    if (read_first(cols(1, 4), year) != ReadStatus::kOk) {
+      throw read_error(in_.name(), in_.line_number(),
+                       "year field \"" + std::string(cols(1, 4)) + "\" is not an integer");
+    }
+    return LEAPYEAR(year);
+  }
+  // In a leap year the window moves one line down from 29 February on; a
+  // window that starts before it (or ends before it, across the year end)
+  // takes one line less from the shifted side.
+  int shift(int leap) const {
+    return leap == 1 && (doy1_ < kLastFebruaryDay || (doy2_ < kLastFebruaryDay && doy1_ > doy2_))
+               ? 1
+               : 0;
+  }
+
+  LineFile& in_;
+  std::string_view year2_;
+  int doy1_;
+  int doy2_;
+  std::array<char, kTextWidth> line_{};
+};
+
+void Selection::run() {
+  // A one-day window (doy1 == doy2) is a window inside the year.
+  const bool inside = doy1_ <= doy2_;
+  for (bool first_year = true;; first_year = false) {
+    if (!read() || is_year2()) return;
+    const int leap = leap_of_line();
+    const int a = shift(leap);
+    if (first_year && !inside) {
+      in_.step_back();
+      if (!skip(leap + doy1_)) return;
+      if (leap == 1) in_.step_back();
+    }
+    if (inside) {
+      in_.step_back();
+      if (!skip(leap + doy1_ - a)) return;
+      in_.step_back();
+      // A leap year whose window ends before 29 February reads one line too
+      // many to stay aligned; that line is not part of the window.
+      const bool drop_last = leap == 1 && doy1_ < kLastFebruaryDay && doy2_ < kLastFebruaryDay;
+      if (!take(doy2_ - doy1_ + 1 + a, drop_last)) return;
+      if (!skip(365 - doy2_)) return;
+    } else {
+      // The part from doy1 to the end of this year.
+      if (leap == 0) in_.step_back();
+      if (!take(366 - doy1_)) return;
+      // The part from day 1 to doy2 of the next year, then on to its line
+      // doy1, where the next pass starts.
+      if (!read() || is_year2()) return;
+      const int next_leap = leap_of_line();
+      const int next_a = shift(next_leap);
+      in_.step_back();
+      if (!take(doy2_ + next_leap - next_a)) return;
+      if (!skip(doy1_ - doy2_ - next_leap + next_a)) return;
+      in_.step_back();
+    }
+    if (in_.at_end()) return;
+  }
+}
+
+// Reads the series back as a free-form reader would, one date code and one
+// rainfall value per statement: a record without its rainfall text borrows
+// the next record's date code, and the statements then run out of records.
+void check_series(LineFile& series) {
+  const std::size_t n = series.count_lines();
+  FreeformReader reader(series);
+  auto bad = [&](std::string_view what) {
+    return read_error(
+        series.name(), reader.line_number(),
+        std::string(what) + " \"" + std::string(reader.last_token()) + "\" is not a number");
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    reader.begin();
+    std::int32_t date = 0;
+    double rain = 0.0;
+    ReadStatus s = reader.read(date);
+    if (s == ReadStatus::kBad) throw bad("date code");
+    if (s == ReadStatus::kOk) {
+      s = reader.read(rain);
+      if (s == ReadStatus::kBad) throw bad("rainfall value");
+    }
+    if (s == ReadStatus::kEnd) throw system_stop("Error reading file, your data is very bad man!");
+  }
+}
+
+}  // namespace
+
+void WTD_EXTRACT2(const std::string& name, const std::string& stem, int doy1, int doy2,
+                  std::string_view year1_text, std::string_view year2_text, std::ostream& console) {
+  const std::string file_name(trim_right(text_field(name, kTextWidth)));
+  auto in = LineFile::open(file_name);
+  if (!in) throw system_stop(" ERROR, parser cannot access the file: " + file_name + "\n");
+
+  const std::string out_stem(trim_right(stem));
+  const std::string series_name = out_stem + ".pcp";
+  const std::string values_name = out_stem + ".pkp";
+  const std::string dated_name = out_stem + "_y.pcp";
+  for (const auto* f : {&series_name, &values_name, &dated_name}) write_text_file(*f, "");
+
+  const std::string year1 = text_field(year1_text, 4);
+  const std::string year2 = text_field(year2_text, 4);
+  JUMP_LABEL(*in, year1, kTextWidth);
+  console << "Extracting data from " << file_name << " please wait...\n";
+
+  Selection selection(*in, year2, doy1, doy2);
+  selection.run();
+  write_text_file(series_name, selection.series);
+  write_text_file(values_name, selection.values);
+  write_text_file(dated_name, selection.dated);
+
+  LineFile series(series_name, std::move(selection.series));
+  check_series(series);
+  console << "Data extracted:" << int_field(static_cast<std::int64_t>(series.count_lines()), 6)
+          << "\n";
+}
+
+}  // namespace raincorr
