@@ -2,23 +2,42 @@
 #ifndef RAINCORR_DATAFILES_GCM_PREPARE_H_
 #define RAINCORR_DATAFILES_GCM_PREPARE_H_
 
+#include <cstddef>
 #include <ostream>
 #include <string>
 
 namespace raincorr {
 
-// Reads the GCM file `name` (32-character blank-padded text; never written)
-// and writes the prepared weather file <stem of name>_.wtd_ (created or
-// replaced): a header line, then one WTD line per data line. Sets `formt` to
-// the layout code (0, 1 or 2) of the last data line; unchanged when there is
-// none. Prints "Preparing daily GCM data from <name> please wait... " and
-// "Data extracted:" with the count of data lines in 6 columns.
+// Reads the GCM file `name` (32-character blank-padded text, opened without
+// its trailing blanks; never written) and writes the prepared weather file
+// <stem of name>_.wtd_, created or replaced as soon as the GCM file is open
+// and filled at the end: the header "@  DATE  SRAD  TMAX  TMIN  RAIN", then
+// for every line after the two header lines the date code yyyyddd, 19
+// blanks and the rainfall in 5 columns with one decimal (asterisks from
+// 999.95 on). Each line's layout is told from its blank columns: 1 (columns
+// 27-54 blank; fixed columns, value in mm), else 2 (columns 52-69 blank;
+// date after the first blank in columns 39-45), else 0 (date after the
+// first blank in columns 23-26); layouts 0 and 2 carry rates, multiplied by
+// 86400000. Negative values become 0.0. A month text that names no month
+// (case matters) keeps the previous line's month; a free-position line
+// without a blank in its range reuses the previous line's date and value.
+// Sets `formt` to the layout of the last data line (unchanged when there is
+// none). Prints "Preparing daily GCM data from <name> please wait... " and
+// "Data extracted:" with the count of data lines in 6 columns. No scratch
+// file is made.
 // Throws RunStop on a file that cannot be opened (the parser message and the
-// nine usage lines, status 1), on an empty file ("Error reading, file does
-// not exist", status 1), and on a missing second header line, a date piece
-// or value that is not a number, a first data line without a blank in its
-// search range or without a month name (status 2, naming file and line).
+// nine usage lines, status 1; no file created), on an empty file ("Error
+// reading, file does not exist", status 1), and on a missing second header
+// line, a date piece or value that is not a number, a first data line
+// without a blank in its search range or without a month name (status 2,
+// naming file and line).
 void GCM_PREPARE2(const std::string& name, int& formt, std::ostream& console);
+
+// Removes a blank at column p (1-based) of `line` (n columns wide) by moving
+// the 31 characters at columns p+1..p+31 one column left; the character at
+// column p+31 stays as well, so it then stands twice. A non-blank column p
+// leaves the line as it is. Columns beyond n are never touched.
+void SHIFT_LEFT(std::string& line, std::size_t n, std::size_t p);
 
 }  // namespace raincorr
 
