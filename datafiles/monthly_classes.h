@@ -7,13 +7,17 @@
 
 namespace raincorr {
 
-// Reads the series file <stem>.pcp (stem of the 32-character text `name`;
-// created empty when missing) and writes the class files <stem>_1.txt ..
-// <stem>_12.txt (created or replaced): for every series record, in order, a
-// blank and columns 10-15 of the record to the file of its month. Prints
-// "Grouping data from <stem>.pcp into monthly class...". Throws RunStop
-// (status 2, naming file and line) on a year or day-of-year field that is
-// not a number.
+// Reads the series file <stem>.pcp (stem: the first five characters of the
+// 32-character text `name`, trailing blanks removed; the file is created
+// empty when missing) and writes the class files <stem>_1.txt ..
+// <stem>_12.txt, created or replaced before the first record is read: for
+// every series record, in order, a blank and columns 10-15 of the record
+// (7 characters) go to the file of its month. The month comes from the
+// year (columns 2-5) and day of year (columns 6-8) read as two free-form
+// integers, by DOYTEST; days outside the year go to December. Prints
+// "Grouping data from <stem>.pcp into monthly class...". No scratch file
+// is made. Throws RunStop (status 2, naming file and line) on a year or
+// day-of-year field that is not a number.
 void DUMPF2(const std::string& name, std::ostream& console);
 
 }  // namespace raincorr
