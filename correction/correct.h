@@ -18,13 +18,16 @@ namespace raincorr {
 // `obs` and `gcm` the monthly statistics of both passes; `posit` and `ties`
 // the GCM truncation; `years` is year2 - year1. Prints the "Size of data in
 // each month:" block, the no_ppt lines and the method banner. Throws RunStop
-// on a missing or unreadable dated rainfall file (status 2); errors of the
-// gamma routines end the run through their own facility (status 1), with
-// the records written so far kept.
-void CORRECT_GCM2(const std::string& name, const MonthData& month_data,
-                  const MonthInts& month_size, const MonthStats& obs, const MonthStats& gcm,
-                  const MonthInts& posit, int emp_gamma, const TieInfo& ties, int years,
-                  std::ostream& console);
+// on a missing dated rainfall file (status 2, before either output file is
+// touched), on a record that is not two integers and a number (status 2,
+// naming the file and line) and with "Error reading file" (status 1) when
+// the file holds fewer records than lines; errors of the gamma routines end
+// the run through their own facility (status 1), with the records written
+// so far kept. A value that is not finite (a zero GCM mean under method 2)
+// is written as NaN, Inf or -Inf, right-aligned in its field.
+void CORRECT_GCM2(const std::string& name, const MonthData& month_data, const MonthInts& month_size,
+                  const MonthStats& obs, const MonthStats& gcm, const MonthInts& posit,
+                  int emp_gamma, const TieInfo& ties, int years, std::ostream& console);
 
 }  // namespace raincorr
 

@@ -23,9 +23,17 @@ void TRUNCATE_H2(const MonthData& month_data, const MonthInts& month_size, Month
 // Cuts each sorted GCM month at the observed posit(m), classifies and
 // counts the ties at the cut into `ties`, and refills zero ties with
 // kRefill in `month_data`; with emp_gamma = 2 posit(m) becomes the count of
-// GCM values <= 0 instead. `years` is year2 - year1. Prints the posit,
-// case, countfill and data2alloc blocks. No files. Never reads a month past
-// its month_size(m)-th row.
+// GCM values <= 0 instead and `ties` is left alone. `years` is
+// year2 - year1: data2alloc(m) is the nearest integer (halves away from
+// zero) to countfill(m) / years when countfill(m) > years, else 0; with
+// years <= 0 there is nothing to ration over and it stays 0. A cut at the
+// month's last value has nothing after it: case 0, countfill and values
+// unchanged. A run of ties that reaches the month's end leaves posit(m) at
+// month_size(m) and countfill, data2alloc and the values unchanged.
+// case_ and data2alloc are cleared first (countfill is not). Prints the
+// posit, case, countfill and data2alloc blocks, each block after a line
+// holding one blank. No files. Never reads a month past its
+// month_size(m)-th row.
 void TRUNCATE_GCM2(MonthData& month_data, const MonthInts& month_size, MonthInts& posit,
                    int emp_gamma, int years, TieInfo& ties, std::ostream& console);
 
