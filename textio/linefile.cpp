@@ -15,6 +15,19 @@ namespace raincorr {
 std::optional<LineFile> LineFile::open(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
+  // A regular file is read in one piece at its known size: growing a string
+  // stream copies a long file several times over.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size >= 0) {
+    in.seekg(0, std::ios::beg);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    in.read(text.data(), size);
+    if (in.bad()) return std::nullopt;
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return LineFile(path, std::move(text));
+  }
+  in.clear();
   std::ostringstream buf;
   buf << in.rdbuf();
   if (in.bad()) return std::nullopt;

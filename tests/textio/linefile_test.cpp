@@ -64,5 +64,26 @@ TEST(LineFile, FilesOnDisk) {
   EXPECT_FALSE(file_exists("b.txt"));
 }
 
+TEST(LineFile, OpensWholeFilesOfAnySize) {
+  testing::ScratchDir dir;
+  // Long enough to need many reads of a stream buffer; the last line has no
+  // line feed and a CR LF line sits in the middle.
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i) + "\n";
+  text += "crlf\r\nlast";
+  testing::write_file("big.txt", text);
+  auto f = LineFile::open("big.txt");
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->count_lines(), 20002u);
+  for (int i = 0; i < 20000; ++i) ASSERT_EQ(*f->read(), "line " + std::to_string(i));
+  EXPECT_EQ(*f->read(), "crlf");
+  EXPECT_EQ(*f->read(), "last");
+  EXPECT_FALSE(f->read());
+  testing::write_file("empty.txt", "");
+  auto e = LineFile::open("empty.txt");
+  ASSERT_TRUE(e);
+  EXPECT_TRUE(e->at_end());
+}
+
 }  // namespace
 }  // namespace raincorr
