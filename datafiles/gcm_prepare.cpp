@@ -104,6 +104,7 @@ void GCM_PREPARE2(const std::string& name, int& formt, std::ostream& console) {
 
   console << "Preparing daily GCM data from " << file_name << " please wait... \n";
   std::string out = "@  DATE  SRAD  TMAX  TMIN  RAIN\n";
+  out.reserve(out.size() + in->count_lines() * 32);
 
   std::string line(kGcmLineWidth, ' ');
   std::optional<Pieces> pieces;  // of the last line that had them
