@@ -73,8 +73,8 @@ Pieces read_pieces(const LineFile& file, std::string_view day, std::string_view 
   };
   Pieces p;
   if (read_first(day, p.day) != ReadStatus::kOk) throw bad("day of month", day);
-  // A month text is at most eight characters; a blank piece names no month.
-  if (read_first(month, p.month) == ReadStatus::kOk && p.month.size() > 8) p.month.resize(8);
+  // A blank month piece leaves the text empty: it names no month.
+  read_first(month, p.month);
   if (read_first(year, p.year) != ReadStatus::kOk) throw bad("year", year);
   if (read_first(value, p.value) != ReadStatus::kOk) throw bad("rainfall value", value);
   return p;
