@@ -1,7 +1,7 @@
 #include "textio/fields.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace raincorr {
 namespace {
@@ -37,10 +37,11 @@ std::string int_field(std::int64_t v, int width) { return right_align(std::to_st
 std::string fixed_field(double v, int width, int decimals) {
   if (std::isnan(v)) return right_align("NaN", width);
   if (std::isinf(v)) return right_align(v > 0 ? "Inf" : "-Inf", width);
-  // Wide enough for any finite double in fixed notation.
+  // Wide enough for any finite double in fixed notation. to_chars rounds the
+  // exact binary value to nearest, ties to even, as printf does, but faster.
   char buf[400];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  return right_align(buf, width);
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+  return right_align(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)), width);
 }
 
 }  // namespace raincorr

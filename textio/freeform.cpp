@@ -1,6 +1,7 @@
 #include "textio/freeform.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <type_traits>
 
@@ -75,20 +76,36 @@ std::optional<double> parse_real(std::string_view token) {
     i += fraction;
   }
   if (whole + fraction == 0) return std::nullopt;
-  std::string text(token.substr(0, i));
+  // from_chars takes no '+' and no D exponent: copy the value over in its
+  // plain form (a value of a few dozen characters fits the buffer).
+  char text[64];
+  std::size_t n = 0;
+  const auto put = [&](char c) {
+    if (n < sizeof text) text[n++] = c;
+  };
+  for (std::size_t k = token[0] == '+' ? 1 : 0; k < i; ++k) put(token[k]);
   if (i < token.size() &&
       (token[i] == 'E' || token[i] == 'e' || token[i] == 'D' || token[i] == 'd')) {
     std::size_t j = i + 1;
     if (j < token.size() && (token[j] == '+' || token[j] == '-')) ++j;
     const std::size_t exp_digits = digits(token.substr(j));
     if (exp_digits == 0) return std::nullopt;
-    text += 'e';
-    text += token.substr(i + 1, j + exp_digits - i - 1);
+    put('e');
+    for (std::size_t k = i + 1; k < j + exp_digits; ++k) put(token[k]);
     i = j + exp_digits;
   }
   if (i != token.size()) return std::nullopt;
-  // strtod rounds correctly; out of range it gives +-HUGE_VAL or a subnormal.
-  return std::strtod(text.c_str(), nullptr);
+  double value = 0.0;
+  if (n < sizeof text) {
+    const auto r = std::from_chars(text, text + n, value);
+    if (r.ec == std::errc() && r.ptr == text + n) return value;
+  }
+  // Values out of range, or too long for the buffer: strtod gives the
+  // overflowed or underflowed result where from_chars gives none.
+  const std::string whole_text(token.substr(0, 1) == "+" ? token.substr(1) : token);
+  std::string plain;
+  for (char c : whole_text) plain += (c == 'D' || c == 'd') ? 'e' : c;
+  return std::strtod(plain.c_str(), nullptr);
 }
 
 bool FreeformReader::next_token() {

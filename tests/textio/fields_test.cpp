@@ -16,15 +16,24 @@ TEST(FixedField, RoundsAndOverflows) {
   };
   const double inf = std::numeric_limits<double>::infinity();
   const Case cases[] = {
-      {0.1256, 5, 2, " 0.13"},        {12.25, 5, 1, " 12.2"},   // an exact tie goes to the even
-                                                                // digit
-      {0.375, 6, 2, "  0.38"},        {0.05, 5, 1, "  0.1"},    // 0.05 is a little above one
-                                                                // twentieth
-      {999.94, 5, 1, "999.9"},        {999.95, 5, 1, "*****"},  // rounds to 1000.0: one column too
-                                                                // wide
-      {-1.5, 6, 1, "  -1.5"},         {-0.04, 5, 1, " -0.0"},   {0.0, 6, 2, "  0.00"},
-      {15.0, 9, 3, "   15.000"},      {inf, 9, 3, "      Inf"}, {-inf, 6, 2, "  -Inf"},
-      {std::nan(""), 6, 2, "   NaN"}, {-inf, 3, 1, "***"},      {1e300, 8, 4, "********"},
+      {0.1256, 5, 2, " 0.13"},
+      {12.25, 5, 1, " 12.2"},  // an exact tie goes to the even
+                               // digit
+      {0.375, 6, 2, "  0.38"},
+      {0.05, 5, 1, "  0.1"},  // 0.05 is a little above one
+                              // twentieth
+      {999.94, 5, 1, "999.9"},
+      {999.95, 5, 1, "*****"},  // rounds to 1000.0: one column too
+                                // wide
+      {-1.5, 6, 1, "  -1.5"},
+      {-0.04, 5, 1, " -0.0"},
+      {0.0, 6, 2, "  0.00"},
+      {15.0, 9, 3, "   15.000"},
+      {inf, 9, 3, "      Inf"},
+      {-inf, 6, 2, "  -Inf"},
+      {std::nan(""), 6, 2, "   NaN"},
+      {-inf, 3, 1, "***"},
+      {1e300, 8, 4, "********"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(fixed_field(c.v, c.w, c.d), c.want) << c.v << " in F" << c.w << "." << c.d;

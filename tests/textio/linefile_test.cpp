@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/support/support.h"
 #include "textio/run_stop.h"
 
@@ -83,6 +85,18 @@ TEST(LineFile, OpensWholeFilesOfAnySize) {
   auto e = LineFile::open("empty.txt");
   ASSERT_TRUE(e);
   EXPECT_TRUE(e->at_end());
+}
+
+}  // namespace
+}  // namespace raincorr
+
+namespace raincorr {
+namespace {
+
+TEST(LineFile, DirectoryIsNotAFile) {
+  testing::ScratchDir dir;
+  std::filesystem::create_directory("sub");
+  EXPECT_FALSE(LineFile::open("sub"));
 }
 
 }  // namespace
