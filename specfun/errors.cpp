@@ -130,9 +130,8 @@ bool is_placeholder_kind(char c) {
   return std::string_view("ACDIKLRSZ").find(upper) != std::string_view::npos;
 }
 
-// The message text with its placeholders replaced, within 1024 characters.
+// The message text with its placeholders replaced, cut to 1024 characters.
 std::string substitute(std::string_view message) {
-  message = message.substr(0, kMessageLimit);
   std::string out;
   std::size_t i = 0;
   while (i < message.size() && out.size() < kMessageLimit) {

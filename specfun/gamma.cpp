@@ -63,7 +63,7 @@ double DGAMMA(double x) {
       } else if (f < smallest_fraction) {
         E1PARD(1, x);
         E1MES(5, 4, "The function overflows because X = %(D1) is too close to zero.");
-      } else if (x < 0.0 && x + m - 2.0 == 0.0) {
+      } else if (x < 0.0 && x + (m - 2) == 0.0) {
         E1PARD(1, x);
         E1MES(5, 6, kNegativeInteger);
       } else {
@@ -71,7 +71,9 @@ double DGAMMA(double x) {
           E1PARD(1, x);
           E1MES(3, 2, kNearNegativeInteger);
         }
-        for (int i = 1; i <= m; ++i) g /= x + i - 1.0;
+        // The integer part is formed first: x + i - 1 from left to right
+        // would round away the digits of a small x.
+        for (int i = 1; i <= m; ++i) g /= x + (i - 1);
         result = g;
       }
     }
