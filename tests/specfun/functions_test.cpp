@@ -74,6 +74,21 @@ TEST_F(GammaFunctions, LimitsOfTheDoubleRange) {
   EXPECT_EQ(error_stack_level(), 1);
 }
 
+// The limits each routine computes on its first call, seen at their
+// boundaries: the values of the last column of their tables in IEEE double.
+TEST_F(GammaFunctions, LimitsComputedOnFirstCall) {
+  const double smallest_fraction = 2.2474362225598545e-308;
+  EXPECT_GT(DGAMMA(smallest_fraction), 4e307);
+  EXPECT_NE(printed_by_ending_call([&] { DGAMMA(std::nextafter(smallest_fraction, 0.0)); }), "");
+  const double underflow = 3.745194030963263e306;
+  EXPECT_GT(D9LGMC(std::nextafter(underflow, 0.0)), 0.0);
+  EXPECT_EQ(D9LGMC(underflow), 0.0);
+  const double largest = 2.5327372760800758e305;
+  EXPECT_GT(DLNGAM(largest), 0.0);
+  EXPECT_NE(printed_by_ending_call([&] { DLNGAM(std::nextafter(largest, 1e306)); }), "");
+  EXPECT_EQ(printed(), "");
+}
+
 TEST_F(GammaFunctions, KnownValues) {
   EXPECT_NEAR(DLNGAM(1.0), 0.0, 2 * kEps);
   EXPECT_NEAR(DLNGAM(2.0), 0.0, 2 * kEps);
@@ -144,6 +159,22 @@ TEST_F(NormalFunctions, KnownValues) {
   EXPECT_EQ(DERFCE(0.0), 1.0);
   EXPECT_NEAR(DERFCE(-7.0), 2.0 * std::exp(49.0), 2 * kEps * 3.9e21);  // the asymptote
   EXPECT_EQ(DERFCE(1e308), 0.0);                                       // an ALERT: nothing printed
+  EXPECT_EQ(printed(), "");
+}
+
+TEST_F(NormalFunctions, LimitsComputedOnFirstCall) {
+  const double warning_limit = 1.9999999998072724;
+  DERFCI(warning_limit);
+  EXPECT_EQ(printed(), "");
+  DERFCI(std::nextafter(warning_limit, 2.0));
+  EXPECT_NE(printed(), "");
+  clear_printed();
+  const double underflow = 2.5103697176561744e307;
+  EXPECT_GT(DERFCE(underflow), 0.0);
+  EXPECT_EQ(DERFCE(std::nextafter(underflow, 1e308)), 0.0);
+  const double overflow = -26.618735713751487;
+  EXPECT_GT(DERFCE(overflow), 1e307);
+  EXPECT_NE(printed_by_ending_call([&] { DERFCE(std::nextafter(overflow, -30.0)); }), "");
   EXPECT_EQ(printed(), "");
 }
 

@@ -44,6 +44,14 @@ TEST_F(GammaCdf, EdgesOfTheAlgorithm) {
   EXPECT_EQ(error_stack_level(), 1);
 }
 
+TEST_F(GammaCdf, NotANumberGivesNotANumber) {
+  // Both loops end on a NaN instead of running for ever.
+  EXPECT_TRUE(std::isnan(DGAMDF(std::numeric_limits<double>::quiet_NaN(), 2.0)));
+  EXPECT_TRUE(std::isnan(DGAMDF(2.0, std::numeric_limits<double>::quiet_NaN())));
+  EXPECT_EQ(printed(), "");
+  EXPECT_EQ(error_stack_level(), 1);
+}
+
 TEST_F(GammaCdf, ExponentialCaseOnBothBranches) {
   // a = 1 is the exponential distribution. x <= 1 takes the series, x > 1
   // the continued fraction; both stop at increments of 1e-8.
