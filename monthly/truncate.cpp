@@ -30,10 +30,13 @@ void print_block(std::ostream& console, const char* heading, const char* label,
 }
 
 // How many of `countfill` ties each year's occurrence of the month may keep:
-// the nearest integer to countfill / years, halves away from zero. Without
-// at least one year there is nothing to ration over and no tie is kept.
+// the nearest integer to countfill / years, halves away from zero. A year2
+// before year1 gives a negative number of years and so a negative share,
+// which the correction reads as "keep none". With year2 = year1 the quotient
+// has no integer value at all; there is no year to ration over and no tie
+// is kept.
 std::int32_t ties_per_year(std::int32_t countfill, int years) {
-  if (years <= 0) return 0;
+  if (years == 0) return 0;
   return static_cast<std::int32_t>(
       std::lround(static_cast<double>(countfill) / static_cast<double>(years)));
 }

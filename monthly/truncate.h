@@ -25,8 +25,8 @@ void TRUNCATE_H2(const MonthData& month_data, const MonthInts& month_size, Month
 // kRefill in `month_data`; with emp_gamma = 2 posit(m) becomes the count of
 // GCM values <= 0 instead and `ties` is left alone. `years` is
 // year2 - year1: data2alloc(m) is the nearest integer (halves away from
-// zero) to countfill(m) / years when countfill(m) > years, else 0; with
-// years <= 0 there is nothing to ration over and it stays 0. A cut at the
+// zero) to countfill(m) / years when countfill(m) > years, else 0 (negative
+// when year2 < year1; 0 when years = 0, which has no quotient). A cut at the
 // month's last value has nothing after it: case 0, countfill and values
 // unchanged. A run of ties that reaches the month's end leaves posit(m) at
 // month_size(m) and countfill, data2alloc and the values unchanged.

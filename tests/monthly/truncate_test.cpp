@@ -164,7 +164,13 @@ TEST(TruncateGcm2, RationsTiesOverTheYears) {
       {100, 0},  // nor than 100
       {99, 1},   // 1.01
       {0, 0},    // no year to ration over: nothing kept, no division
-      {-5, 0},
+      // year2 before year1: 100 ties are more than a negative number of
+      // years, and the share is negative, halves away from zero
+      {-5, -20},   // -20
+      {-30, -3},   // -3.33
+      {-40, -3},   // -2.5
+      {-201, 0},   // -0.4975
+      {-200, -1},  // -0.5
   };
   for (const auto& c : cases) {
     MonthData data(110);
