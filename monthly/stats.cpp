@@ -52,9 +52,11 @@ void STATS2(const MonthData& month_data, const MonthInts& month_size, const Mont
     const double mean = stats.mean[idx(m)];
     double sum = 0.0;
     for (std::int32_t i = p + 1; i <= n; ++i) sum += (x[i - 1] - mean) * (x[i - 1] - mean);
-    // A month without wet values sums no term; its variance is plain zero,
-    // not the negative zero that 0 / (0 - 1) would leave.
-    variance[idx(m)] = sum == 0.0 ? 0.0 : sum / divisor;
+    // A month without wet values sums no term and divides that zero by
+    // w - 1 = -1 (a negative zero) or, under the multiplicative adjustment
+    // with a one-day month, by n - 1 = 0 (not a number); both are stored
+    // and printed as they come.
+    variance[idx(m)] = sum / divisor;
     print_value(console, "variance", m, variance[idx(m)]);
   }
 

@@ -50,7 +50,8 @@ TEST(Stats2, GuardsEachStepAndFitsTheGamma) {
       console.str(),
       lines({"", "Calculating statistics...", "Measures of central tendency...",
              "mean( 1)=    15.000", "mean( 2)=     7.000", "mean( 6)=     0.000", "",
-             "Measures of dispersion...", "variance( 1)=    50.000", "variance( 4)=     0.000",
+             // month 4: the empty sum over w - 1 = -1 is a negative zero
+             "Measures of dispersion...", "variance( 1)=    50.000", "variance( 4)=    -0.000",
              "variance( 6)=     2.000", "", "Gamma parameters...", "alpha( 1)=     4.500",
              "beta ( 1)=     3.333", "alpha( 6)=     0.000", "beta ( 6)=       Inf"}));
   EXPECT_EQ(stats.mean[0], 15.0);
@@ -89,6 +90,52 @@ TEST(Stats2, MultiplicativeMethodDividesByTheWholeMonth) {
   EXPECT_NEAR(stats.mean[0], 1.0, 1e-15);
   EXPECT_NEAR(stats.beta[0], 442.0 / 29.0, 1e-13);
   EXPECT_NEAR(stats.alpha[0], 29.0 / 442.0, 1e-15);
+}
+
+// A one-day month without a wet value: under the multiplicative adjustment
+// its empty variance sum is divided by n - 1 = 0, and the not-a-number
+// shape and scale that follow are stored as 0 over what the arrays held.
+TEST(Stats2, MultiplicativeOneDayMonthWithoutWetValue) {
+  MonthData data(2);
+  fill(data, 3, {0.0});
+  const MonthInts month_size{0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const MonthInts posit{0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  MonthStats stats = preset(-7.0);
+  std::ostringstream console;
+  STATS2(data, month_size, posit, stats, 2, console);
+  EXPECT_EQ(console.str(),
+            lines({"", "Calculating statistics...", "Measures of central tendency...", "",
+                   "Measures of dispersion...", "variance( 3)=       NaN", "",
+                   "Gamma parameters...", "alpha( 3)=     0.000", "beta ( 3)=     0.000"}));
+  EXPECT_EQ(stats.mean[2], -7.0);
+  EXPECT_EQ(stats.alpha[2], 0.0);
+  EXPECT_EQ(stats.beta[2], 0.0);
+}
+
+// The mean adds the wet values each divided by their count. Three wet
+// values 0.1 then average to exactly 0.1 (0.1 + 0.1 + 0.1 = 0.30000000000000004
+// divided by 3 would not): no spread, no gamma line. Seven values 0.3
+// average to 0.30000000000000004, a spread of 3.6e-33 and a shape of
+// 2.5e31 that overflows its field.
+TEST(Stats2, MeanDividesEachTermBeforeAdding) {
+  MonthData data(8);
+  fill(data, 1, {0.0, 0.1, 0.1, 0.1});
+  fill(data, 2, {0.0, 0.3, 0.3, 0.3, 0.3, 0.3, 0.3, 0.3});
+  const MonthInts month_size{4, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const MonthInts posit{1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  MonthStats stats;
+  std::ostringstream console;
+  STATS2(data, month_size, posit, stats, 0, console);
+  EXPECT_EQ(console.str(),
+            lines({"", "Calculating statistics...", "Measures of central tendency...",
+                   "mean( 1)=     0.100", "mean( 2)=     0.300", "", "Measures of dispersion...",
+                   "variance( 1)=     0.000", "variance( 2)=     0.000", "", "Gamma parameters...",
+                   "alpha( 2)= *********", "beta ( 2)=     0.000"}));
+  EXPECT_EQ(stats.mean[0], 0.1);
+  EXPECT_EQ(stats.alpha[0], 0.0);
+  EXPECT_EQ(stats.mean[1], 0.30000000000000004);
+  EXPECT_EQ(stats.alpha[1], 2.503428842507864e+31);
+  EXPECT_EQ(stats.beta[1], 1.1983564098409466e-32);
 }
 
 // The driver reuses its arrays: what the second call skips keeps the first
