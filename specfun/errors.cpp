@@ -243,7 +243,7 @@ void E1POP(std::string_view name) {
     }
   }
   if (s.current < kErrorStackDepth) {
-    Level& above = s.levels[static_cast<std::size_t>(s.current + 1)];
+    Level& above = s.levels[static_cast<std::size_t>(s.current) + 1];
     above.type = -1;
     above.code = -1;
   }
@@ -297,7 +297,7 @@ int level_value(int i, const char* routine, bool want_type) {
     E1SHOW();
     end_run_from_error_facility();
   }
-  const Level& level = s.levels[static_cast<std::size_t>(s.current + i)];
+  const Level& level = s.levels[static_cast<std::size_t>(s.current) + static_cast<std::size_t>(i)];
   return want_type ? level.type : level.code;
 }
 
