@@ -46,16 +46,15 @@ TEST(KeywordSearch, PositionsBeforeTheFirstMatchingLine) {
       {"abc\nXaBc\n", "ABC", 32, "abc"},
       {"x\n;q\n", "[q", 32, ";q"},
       {"?\n", "_", 32, "?"},
-      // The buffer is n columns: a word running past it does not match, and a
-      // line blank within the buffer is a blank line.
-      {"   1981\n  1981\n", "1981", 6, "  1981"},
+      // The buffer is n columns: a line blank within them is a blank line,
+      // and a comment whose text lies past them is still a comment.
       {"    1981\n1981 b\n", "1981", 4, "1981 b"},
+      {"     *\n1981 b\n", "1981", 6, "1981 b"},
       // An empty word matches the first line that is neither blank nor comment.
       {"\n* c\n  x\n", "", 32, "  x"},
       // No line begins with the word.
       {"*1981\n!1981\n@1981\n1982001\n", "1981", 32, std::nullopt},
       {"", "1981", 32, std::nullopt},
-      {"   1981\n", "1981", 6, std::nullopt},
   };
   for (const auto& c : cases) {
     LineFile f("w.wtd", c.text);
@@ -73,6 +72,42 @@ TEST(KeywordSearch, PositionsBeforeTheFirstMatchingLine) {
       EXPECT_EQ(s.status, 1);
     }
   }
+}
+
+// A line whose text begins so far right that the word would run past the
+// buffer cannot be compared whole: the search ends there with a read error.
+TEST(KeywordSearch, StopsAtALineTooShortForTheWord) {
+  struct Case {
+    const char* text;
+    std::size_t n;
+    const char* message;
+  };
+  const Case cases[] = {
+      // Text from column 4 of a 6-column buffer leaves room for 3 characters,
+      // even though a later line would match.
+      {"   1981\n  1981\n", 6,
+       "raincorr: read error in \"w.wtd\", line 1: the text begins at column 4, too far right "
+       "to hold the 4-character word \"1981\" within the 6 columns read\n"},
+      // The 32-column buffer of a weather file: text from column 30 on.
+      {"*hdr\n                             198\n1981001\n", 32,
+       "raincorr: read error in \"w.wtd\", line 2: the text begins at column 30, too far "
+       "right to hold the 4-character word \"1981\" within the 32 columns read\n"},
+  };
+  for (const auto& c : cases) {
+    LineFile f("w.wtd", c.text);
+    try {
+      JUMP_LABEL(f, "1981", c.n);
+      ADD_FAILURE() << "no stop for \"" << c.text << '"';
+    } catch (const RunStop& s) {
+      EXPECT_EQ(s.message, c.message);
+      EXPECT_TRUE(s.to_stderr);
+      EXPECT_EQ(s.status, 2);
+    }
+  }
+  // Text from column 29 still holds the four characters.
+  LineFile f("w.wtd", "                            1981001\n");
+  JUMP_LABEL(f, "1981", 32);
+  EXPECT_EQ(f.read(), "                            1981001");
 }
 
 }  // namespace
