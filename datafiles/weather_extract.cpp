@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "datafiles/calendar.h"
 #include "datafiles/keyword_search.h"
+#include "datafiles/shown_text.h"
 #include "textio/fields.h"
 #include "textio/freeform.h"
 #include "textio/linefile.h"
@@ -31,6 +33,7 @@ class Selection {
     series.reserve(lines * 15);
     values.reserve(lines * 6);
     dated.reserve(lines * 15);
+    source_lines.reserve(lines);
   }
 
   void run();
@@ -38,6 +41,9 @@ class Selection {
   std::string series;  // <stem>.pcp
   std::string values;  // <stem>.pkp
   std::string dated;   // <stem>_y.pcp
+  // The input line of each record, so that a record the check pass cannot
+  // read is reported where it can be mended: in the weather file.
+  std::vector<std::size_t> source_lines;
 
  private:
   // The line read into a 32-column buffer (cut or blank-padded).
@@ -79,13 +85,14 @@ class Selection {
     dated += ' ';
     dated += rain;
     dated += '\n';
+    source_lines.push_back(in_.line_number());
   }
   bool is_year2() const { return cols(1, 4) == year2_; }
   int leap_of_line() const {
     std::int32_t year = 0;
     if (read_first(cols(1, 4), year) != ReadStatus::kOk) {
       throw read_error(in_.name(), in_.line_number(),
-                       "year field \"" + std::string(cols(1, 4)) + "\" is not an integer");
+                       "year field " + shown_text(cols(1, 4)) + " is not an integer");
     }
     return LEAPYEAR(year);
   }
@@ -147,14 +154,20 @@ void Selection::run() {
 // Reads the series back as a free-form reader would, one date code and one
 // rainfall value per statement: a record without its rainfall text borrows
 // the next record's date code, and the statements then run out of records.
-// Returns the number of records.
-std::size_t check_series(LineFile& series) {
+// Returns the number of records. A value that is not a number is reported
+// at the line of `weather_file` that the record came from.
+std::size_t check_series(LineFile& series, const std::string& weather_file,
+                         const std::vector<std::size_t>& source_lines) {
   const std::size_t n = series.count_lines();
   FreeformReader reader(series);
   auto bad = [&](std::string_view what) {
-    return read_error(
-        series.name(), reader.line_number(),
-        std::string(what) + " \"" + std::string(reader.last_token()) + "\" is not a number");
+    const std::size_t record = reader.line_number();
+    const std::size_t line =
+        record >= 1 && record <= source_lines.size() ? source_lines[record - 1] : 0;
+    return read_error(weather_file, line,
+                      std::string(what) + " " + shown_text(reader.last_token()) +
+                          " is not a number (record " + std::to_string(record) + " of " +
+                          series.name() + ")");
   };
   for (std::size_t i = 0; i < n; ++i) {
     reader.begin();
@@ -191,13 +204,24 @@ void WTD_EXTRACT2(const std::string& name, const std::string& stem, int doy1, in
   console << "Extracting data from " << file_name << " please wait...\n";
 
   Selection selection(*in, year2, doy1, doy2);
-  selection.run();
-  write_text_file(series_name, selection.series);
-  write_text_file(values_name, selection.values);
-  write_text_file(dated_name, selection.dated);
+  const auto write_outputs = [&] {
+    write_text_file(series_name, selection.series);
+    write_text_file(values_name, selection.values);
+    write_text_file(dated_name, selection.dated);
+  };
+  try {
+    selection.run();
+  } catch (const RunStop&) {
+    // A year field that is not a number ends the run; the records taken
+    // before it stay in the series files, as they would had each been
+    // written the moment it was read.
+    write_outputs();
+    throw;
+  }
+  write_outputs();
 
   LineFile series(series_name, std::move(selection.series));
-  const std::size_t n = check_series(series);
+  const std::size_t n = check_series(series, file_name, selection.source_lines);
   console << "Data extracted:" << int_field(static_cast<std::int64_t>(n), 6) << "\n";
 }
 

@@ -28,7 +28,8 @@ namespace raincorr {
 // no meaning.", status 1), on a check pass that runs out of records ("Error
 // reading file, your data is very bad man!", status 1, series files kept)
 // and on a year field or a series value that is not a number (read error
-// naming file and line, status 2).
+// naming the weather file and its line, status 2; the records taken before
+// it stay in the series files).
 void WTD_EXTRACT2(const std::string& name, const std::string& stem, int doy1, int doy2,
                   std::string_view year1_text, std::string_view year2_text, std::ostream& console);
 

@@ -256,8 +256,12 @@ TEST(WeatherExtract, OutputsAreNamedFromTheStemGiven) {
 TEST(WeatherExtract, Failures) {
   const std::string blank_rain =
       year_lines(1983, 1, 1) + "1983002  18.3  27.5  14.1\n" + year_lines(1983, 3);
-  std::string stars = year_lines(1983);
+  // The damaged values stand on line 3 of the weather file, after a header
+  // line: the message names that line, not the record of the series file.
+  std::string stars = "@  DATE  SRAD  TMAX  TMIN  RAIN\n" + year_lines(1983);
   stars.replace(stars.find("1983002") + 25, 6, "  ****");
+  std::string binary = "@  DATE  SRAD  TMAX  TMIN  RAIN\n" + year_lines(1983);
+  binary.replace(binary.find("1983002") + 25, 6, std::string("   \0\x01\xff", 6));
   struct Case {
     const char* label;
     std::string text;  // of obs.wtd; none when empty
@@ -316,31 +320,33 @@ TEST(WeatherExtract, Failures) {
        "1983",
        1,
        2,
-       "raincorr: read error in \"obs.pcp\", line 2: rainfall value \"****\" is not a number\n",
+       "raincorr: read error in \"obs.wtd\", line 3: rainfall value \"****\" is not a number "
+       "(record 2 of obs.pcp)\n",
        true,
        2,
        "Extracting data from obs.wtd please wait...\n",
        {" 1983001 300.1\n 1983002  ****\n", "300.1\n ****\n", "1983 001 300.1\n1983 002  ****\n"}},
-      {"year field not a number",
-       year_lines(1983) + "19x4001  18.3  27.5  14.1   1.0\n",
+      {"binary rainfall",
+       binary,
        "1983",
        1,
+       2,
+       "raincorr: read error in \"obs.wtd\", line 3: rainfall value \"\\x00\\x01\\xFF\" is not "
+       "a number (record 2 of obs.pcp)\n",
+       true,
+       2,
+       "Extracting data from obs.wtd please wait...\n",
+       {" 1983001 300.1\n 1983002   " + std::string("\0\x01\xff", 3) + "\n",
+        "300.1\n  " + std::string("\0\x01\xff", 3) + "\n",
+        "1983 001 300.1\n1983 002   " + std::string("\0\x01\xff", 3) + "\n"}},
+      {"year field not a number", year_lines(1983) + "19x4001  18.3  27.5  14.1   1.0\n", "1983", 1,
        365,
        "raincorr: read error in \"obs.wtd\", line 366: year field \"19x4\" is not an integer\n",
-       true,
-       2,
-       "Extracting data from obs.wtd please wait...\n",
-       {}},
-      {"blank year field",
-       year_lines(1983) + "       x\n",
-       "1983",
-       1,
-       365,
+       true, 2, "Extracting data from obs.wtd please wait...\n",
+       series_of({{1983, 1, 365}})},  // the year taken before stays
+      {"blank year field", year_lines(1983) + "       x\n", "1983", 1, 365,
        "raincorr: read error in \"obs.wtd\", line 366: year field \"    \" is not an integer\n",
-       true,
-       2,
-       "Extracting data from obs.wtd please wait...\n",
-       {}},
+       true, 2, "Extracting data from obs.wtd please wait...\n", series_of({{1983, 1, 365}})},
   };
   for (const auto& c : cases) {
     testing::ScratchDir dir;
