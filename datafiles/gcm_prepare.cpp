@@ -1,10 +1,12 @@
 #include "datafiles/gcm_prepare.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
 #include "datafiles/calendar.h"
+#include "datafiles/shown_text.h"
 #include "textio/fields.h"
 #include "textio/freeform.h"
 #include "textio/linefile.h"
@@ -61,23 +63,48 @@ int month_number(std::string_view text) {
   return 0;
 }
 
+// Where the four pieces of a line were taken from, for messages: the fixed
+// columns of a cleaned line, or the blank that a free-position date follows.
+struct PieceSpots {
+  std::string day, month, year, value;
+};
+
+PieceSpots fixed_spots() {
+  return {"in columns 1-2", "in columns 3-6", "in columns 7-11", "in columns 12-26"};
+}
+
+PieceSpots free_spots(std::size_t blank) {
+  const std::string after = "after the blank at column " + std::to_string(blank);
+  return {after, after, after, after};
+}
+
 // Converts the four pieces as free-form reads would: each piece alone, its
 // first value taken.
-Pieces read_pieces(const LineFile& file, std::string_view day, std::string_view month,
-                   std::string_view year, std::string_view value) {
-  auto bad = [&](std::string_view what, std::string_view text) {
+Pieces read_pieces(const LineFile& file, const PieceSpots& spots, std::string_view day,
+                   std::string_view month, std::string_view year, std::string_view value) {
+  auto bad = [&](std::string_view what, const std::string& spot, std::string_view text) {
+    if (is_blank(text))
+      return read_error(file.name(), file.line_number(), "no " + std::string(what) + " " + spot);
     const auto first = text.find_first_not_of(' ');
-    text = first == std::string_view::npos ? std::string_view() : trim_right(text.substr(first));
     return read_error(file.name(), file.line_number(),
-                      std::string(what) + " \"" + std::string(text) + "\" is not a number");
+                      std::string(what) + " " + shown_text(trim_right(text.substr(first))) + " " +
+                          spot + " is not a number");
   };
   Pieces p;
-  if (read_first(day, p.day) != ReadStatus::kOk) throw bad("day of month", day);
+  if (read_first(day, p.day) != ReadStatus::kOk) throw bad("day of month", spots.day, day);
   // A blank month piece leaves the text empty: it names no month.
   read_first(month, p.month);
-  if (read_first(year, p.year) != ReadStatus::kOk) throw bad("year", year);
-  if (read_first(value, p.value) != ReadStatus::kOk) throw bad("rainfall value", value);
+  if (read_first(year, p.year) != ReadStatus::kOk) throw bad("year", spots.year, year);
+  if (read_first(value, p.value) != ReadStatus::kOk)
+    throw bad("rainfall value", spots.value, value);
   return p;
+}
+
+// The prepared rainfall: one decimal in five columns. A value too large for
+// them, an infinite one included, fills the field with asterisks.
+std::string rainfall_field(double value) {
+  if (!std::isfinite(value)) return std::string(5, '*');
+  return fixed_field(value, 5, 1);
 }
 
 }  // namespace
@@ -110,50 +137,60 @@ void GCM_PREPARE2(const std::string& name, int& formt, std::ostream& console) {
   std::optional<Pieces> pieces;  // of the last line that had them
   int month = 0;                 // carried over lines whose month text names none
   std::int64_t count = 0;
-  while (auto raw = in->read()) {
-    line.assign(raw->substr(0, kGcmLineWidth));
-    line.resize(kGcmLineWidth, ' ');
-    const int layout = layout_of(line);
-    formt = layout;
-    if (layout == 1) {
-      pieces = read_pieces(*in, cols(line, 1, 2), cols(line, 3, 6), cols(line, 7, 11),
-                           cols(line, 12, 26));
-    } else {
-      const std::size_t first = layout == 2 ? 39 : 23;
-      const std::size_t last = layout == 2 ? 45 : 26;
-      const auto blank = cols(line, first, last).find(' ');
-      if (blank != std::string_view::npos) {
-        const std::size_t p = first + blank;
-        SHIFT_LEFT(line, kGcmLineWidth, p);
-        pieces = read_pieces(*in, cols(line, p, p + 1), cols(line, p + 2, p + 5),
-                             cols(line, p + 6, p + 10), cols(line, p + 11, kGcmLineWidth));
-      } else if (!pieces) {
-        // Later lines without a blank reuse the previous line's date and
-        // value; the first data line has nothing to reuse.
-        throw read_error(file_name, in->line_number(),
-                         "no blank in columns " + std::to_string(first) + "-" +
-                             std::to_string(last) + " to start the date from");
+  try {
+    while (auto raw = in->read()) {
+      line.assign(raw->substr(0, kGcmLineWidth));
+      line.resize(kGcmLineWidth, ' ');
+      const int layout = layout_of(line);
+      formt = layout;
+      if (layout == 1) {
+        pieces = read_pieces(*in, fixed_spots(), cols(line, 1, 2), cols(line, 3, 6),
+                             cols(line, 7, 11), cols(line, 12, 26));
+      } else {
+        const std::size_t first = layout == 2 ? 39 : 23;
+        const std::size_t last = layout == 2 ? 45 : 26;
+        const auto blank = cols(line, first, last).find(' ');
+        if (blank != std::string_view::npos) {
+          const std::size_t p = first + blank;
+          SHIFT_LEFT(line, kGcmLineWidth, p);
+          pieces = read_pieces(*in, free_spots(p), cols(line, p, p + 1), cols(line, p + 2, p + 5),
+                               cols(line, p + 6, p + 10), cols(line, p + 11, kGcmLineWidth));
+        } else if (!pieces) {
+          // Later lines without a blank reuse the previous line's date and
+          // value; the first data line has nothing to reuse.
+          throw read_error(file_name, in->line_number(),
+                           "no blank in columns " + std::to_string(first) + "-" +
+                               std::to_string(last) + " to start the date from");
+        }
       }
-    }
 
-    double value = pieces->value < 0.0 ? 0.0 : pieces->value;
-    if (layout != 1) value *= kRawToMm;
-    if (const int m = month_number(pieces->month); m != 0) month = m;
-    if (month == 0) {
-      throw read_error(file_name, in->line_number(),
-                       "month \"" + pieces->month + "\" names no month (Jan..Dec)");
-    }
-    int doy = 0;
-    CONVERT_DAY_DOY(pieces->day, doy, month, LEAPYEAR(pieces->year));
+      double value = pieces->value < 0.0 ? 0.0 : pieces->value;
+      if (layout != 1) value *= kRawToMm;
+      if (const int m = month_number(pieces->month); m != 0) month = m;
+      if (month == 0) {
+        throw read_error(file_name, in->line_number(),
+                         pieces->month.empty()
+                             ? std::string("no month name (Jan..Dec) and none from a line before")
+                             : "month " + shown_text(pieces->month) + " names no month (Jan..Dec)");
+      }
+      int doy = 0;
+      CONVERT_DAY_DOY(pieces->day, doy, month, LEAPYEAR(pieces->year));
 
-    std::string date = int_field(pieces->year, 4) + int_field(doy, 3);
-    for (std::size_t c = 4; c < 6; ++c)
-      if (date[c] == ' ') date[c] = '0';
-    out += date;
-    out.append(19, ' ');
-    out += fixed_field(value, 5, 1);
-    out += '\n';
-    ++count;
+      std::string date = int_field(pieces->year, 4) + int_field(doy, 3);
+      for (std::size_t c = 4; c < 6; ++c)
+        if (date[c] == ' ') date[c] = '0';
+      out += date;
+      out.append(19, ' ');
+      out += rainfall_field(value);
+      out += '\n';
+      ++count;
+    }
+  } catch (const RunStop&) {
+    // A line that cannot be read ends the run; the lines prepared before it
+    // stay in the prepared file, as they would had each been written the
+    // moment it was made.
+    write_text_file(out_name, out);
+    throw;
   }
   write_text_file(out_name, out);
   console << "Data extracted:" << int_field(count, 6) << "\n";

@@ -85,9 +85,12 @@ TEST(GcmPrepare, LinesOfEveryLayout) {
       {"cleaned lines: values as they are, negatives to zero, overflow",
        {clean(1, "Jan", 1981, "12.34"), clean(5, "Jan", 1981, "-999"),
         clean(14, "Feb", 1981, "999.94"), clean(15, "Feb", 1981, "999.95"),
-        clean(16, "Feb", 1981, "0.04"), clean(17, "Feb", 1981, "1.2E+01")},
+        clean(16, "Feb", 1981, "0.04"), clean(17, "Feb", 1981, "1.2E+01"),
+        clean(18, "Feb", 1981, "1E999"), clean(19, "Feb", 1981, "-1E999")},
        {wtd("1981001", " 12.3"), wtd("1981005", "  0.0"), wtd("1981045", "999.9"),
-        wtd("1981046", "*****"), wtd("1981047", "  0.0"), wtd("1981048", " 12.0")},
+        wtd("1981046", "*****"), wtd("1981047", "  0.0"), wtd("1981048", " 12.0"),
+        // A value beyond the largest double is infinite: far too wide too.
+        wtd("1981049", "*****"), wtd("1981050", "  0.0")},
        1},
       {"leap days and the turn of February",
        {clean(29, "Feb", 1984, "1"), clean(1, "Mar", 1984, "2"), clean(1, "Mar", 1983, "3"),
@@ -182,30 +185,58 @@ TEST(GcmPrepare, Failures) {
     bool to_stderr;
     int status;
     std::string console;
+    std::optional<std::string> prepared;  // what the prepared file holds afterwards
   };
+  const std::string none;  // the prepared file is created empty
+  const std::string head = kWtdHeader;
+  const std::string jan1 = kWtdHeader + wtd("1981001", "  1.0") + "\n";
   const Case cases[] = {
-      {"missing file", std::nullopt, usage, false, 1, ""},
-      {"empty file", "", "Error reading, file does not exist\n", false, 1, ""},
+      {"missing file", std::nullopt, usage, false, 1, "", std::nullopt},
+      {"empty file", "", "Error reading, file does not exist\n", false, 1, "", none},
       {"one header line only", "GCM daily precipitation\n",
        "raincorr: unexpected end of file in \"gcm01.dat\", line 2: the second header line is "
        "missing\n",
-       true, 2, ""},
+       true, 2, "", none},
       {"month in capitals on the first data line", kHeader + clean(1, "JAN", 1981, "1.0"),
-       where + "3: month \"JAN\" names no month (Jan..Dec)\n", true, 2, banner},
+       where + "3: month \"JAN\" names no month (Jan..Dec)\n", true, 2, banner, head},
       {"blank month on the first data line", kHeader + clean(1, "", 1981, "1.0"),
-       where + "3: month \"\" names no month (Jan..Dec)\n", true, 2, banner},
+       where + "3: no month name (Jan..Dec) and none from a line before\n", true, 2, banner, head},
       {"first data line without a blank in columns 23-26",
        kHeader + raw("1 Jan 1981 1.0E-06", "lon=3.75,lat=-20.0,run0001"),
-       where + "3: no blank in columns 23-26 to start the date from\n", true, 2, banner},
+       where + "3: no blank in columns 23-26 to start the date from\n", true, 2, banner, head},
       {"day of month not a number",
        kHeader + lines({clean(1, "Jan", 1981, "1.0"), "xx Jan 1981            1.0"}),
-       where + "4: day of month \"xx\" is not a number\n", true, 2, banner},
+       where + "4: day of month \"xx\" in columns 1-2 is not a number\n", true, 2, banner, jan1},
+      {"blank day of month",
+       kHeader + lines({clean(1, "Jan", 1981, "1.0"), "   Jan 1981            1.0"}),
+       where + "4: no day of month in columns 1-2\n", true, 2, banner, jan1},
       {"year with a fraction", kHeader + "12 Jan1981.            1.0\n",
-       where + "3: year \"1981.\" is not a number\n", true, 2, banner},
+       where + "3: year \"1981.\" in columns 7-11 is not a number\n", true, 2, banner, head},
+      {"blank year", kHeader + clean(1, "Jan", 1981, "1.0").replace(6, 5, "     "),
+       where + "3: no year in columns 7-11\n", true, 2, banner, head},
       {"value of asterisks", kHeader + clean(1, "Jan", 1981, "*****"),
-       where + "3: rainfall value \"*****\" is not a number\n", true, 2, banner},
-      {"blank value", kHeader + clean(1, "Jan", 1981, ""),
-       where + "3: rainfall value \"\" is not a number\n", true, 2, banner},
+       where + "3: rainfall value \"*****\" in columns 12-26 is not a number\n", true, 2, banner,
+       head},
+      {"blank value", kHeader + lines({clean(1, "Jan", 1981, "1.0"), clean(2, "Jan", 1981, "")}),
+       where + "4: no rainfall value in columns 12-26\n", true, 2, banner, jan1},
+      // A raw line cut after its date has blank columns 52-69: it is read as
+      // layout 2, whose date follows the blank at column 39.
+      {"raw line cut after the date",
+       kHeader + lines({clean(1, "Jan", 1981, "1.0"), "lon=3.75,lat=-20.0,run  2 Jan 1981"}),
+       where + "4: no day of month after the blank at column 39\n", true, 2, banner, jan1},
+      {"raw line without its value",
+       kHeader + lines({clean(1, "Jan", 1981, "1.0"), raw(" 2 Jan 1981")}),
+       // Column 54 stands twice after the blank at 23 is removed.
+       where + "4: rainfall value \"moddel=AGCM,var=pr\" after the blank at column 23 is not a "
+               "number\n",
+       true, 2, banner, jan1},
+      {"layout 2 line without its value",
+       kHeader + lines({clean(1, "Jan", 1981, "1.0"), raw2("x  2 Jan 1981", 72, "")}),
+       where + "4: no rainfall value after the blank at column 40\n", true, 2, banner, jan1},
+      {"binary bytes in the value",
+       kHeader + clean(1, "Jan", 1981, "").substr(0, 24) + std::string("\0\xff", 2) + "\n",
+       where + "3: rainfall value \"\\x00\\xFF\" in columns 12-26 is not a number\n", true, 2,
+       banner, head},
   };
   for (const auto& c : cases) {
     testing::ScratchDir dir;
@@ -216,10 +247,14 @@ TEST(GcmPrepare, Failures) {
     EXPECT_EQ(r.stop->to_stderr, c.to_stderr) << c.label;
     EXPECT_EQ(r.stop->status, c.status) << c.label;
     EXPECT_EQ(r.console, c.console) << c.label;
-    // The prepared file is created once the GCM file is open.
+    // The prepared file is created once the GCM file is open, and keeps
+    // the lines made before the failing one.
     const auto files = testing::list_files(dir.path());
-    EXPECT_EQ(files.count("gcm01_.wtd_"), c.text ? 1u : 0u) << c.label;
+    EXPECT_EQ(files.count("gcm01_.wtd_"), c.prepared ? 1u : 0u) << c.label;
     EXPECT_EQ(files.size(), c.text ? 2u : 0u) << c.label;
+    if (c.prepared) {
+      EXPECT_EQ(read_file("gcm01_.wtd_"), *c.prepared) << c.label;
+    }
   }
 }
 
