@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "datafiles/calendar.h"
+#include "datafiles/shown_text.h"
 #include "textio/fields.h"
 #include "textio/freeform.h"
 #include "textio/linefile.h"
@@ -50,9 +51,12 @@ void DUMPF2(const std::string& name, std::ostream& console) {
     std::int32_t year = 0;
     std::int32_t doy = 0;
     if (reader.read(year) != ReadStatus::kOk || reader.read(doy) != ReadStatus::kOk) {
+      // The records grouped so far stay in their class files, as they
+      // would had each been written the moment it was read.
+      for (std::size_t m = 0; m < 12; ++m) write_text_file(class_names[m], classes[m]);
       throw read_error(
           series_name, series.line_number(),
-          "year and day of year \"" + std::string(text.substr(1, 7)) + "\" are not two integers");
+          "year and day of year " + shown_text(text.substr(1, 7)) + " are not two integers");
     }
     std::string& out = classes[static_cast<std::size_t>(DOYTEST(LEAPYEAR(year), doy)) - 1];
     out += ' ';

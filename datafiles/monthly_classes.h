@@ -17,7 +17,8 @@ namespace raincorr {
 // integers, by DOYTEST; days outside the year go to December. Prints
 // "Grouping data from <stem>.pcp into monthly class...". No scratch file
 // is made. Throws RunStop (status 2, naming file and line) on a year or
-// day-of-year field that is not a number.
+// day-of-year field that is not a number; the records before it stay in
+// their class files.
 void DUMPF2(const std::string& name, std::ostream& console);
 
 }  // namespace raincorr

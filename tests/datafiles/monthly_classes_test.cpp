@@ -126,17 +126,25 @@ TEST(MonthlyClasses, DateFieldsThatAreNotNumbers) {
     const char* label;
     const char* series;
     const char* message;
+    const char* january;  // grouped before the failing record
   };
   const Case cases[] = {
       {"letters in the year", " 1983001   1.0\n 19x4060  12.5\n",
        "raincorr: read error in \"obs01.pcp\", line 2: year and day of year \"19x4060\" are not "
-       "two integers\n"},
+       "two integers\n",
+       "   1.0 \n"},
       {"blank day of year", " 1984     1.0\n",
        "raincorr: read error in \"obs01.pcp\", line 1: year and day of year \"1984   \" are not "
-       "two integers\n"},
+       "two integers\n",
+       ""},
       {"empty record", "\n",
        "raincorr: read error in \"obs01.pcp\", line 1: year and day of year \"       \" are not "
-       "two integers\n"},
+       "two integers\n",
+       ""},
+      {"binary bytes in the day of year", " 1983001   1.0\n 1983\x01\xff\x7f   2.0\n",
+       "raincorr: read error in \"obs01.pcp\", line 2: year and day of year "
+       "\"1983\\x01\\xFF\\x7F\" are not two integers\n",
+       "   1.0 \n"},
   };
   for (const auto& c : cases) {
     testing::ScratchDir dir;
@@ -147,8 +155,12 @@ TEST(MonthlyClasses, DateFieldsThatAreNotNumbers) {
     EXPECT_TRUE(r.stop->to_stderr) << c.label;
     EXPECT_EQ(r.stop->status, 2) << c.label;
     EXPECT_EQ(r.console, "Grouping data from obs01.pcp into monthly class...\n") << c.label;
-    // The class files exist (created before the first record is read).
+    // The class files exist (created before the first record is read) and
+    // keep the records grouped before the failing one.
     EXPECT_EQ(testing::list_files(dir.path()).size(), 13u) << c.label;
+    EXPECT_EQ(read_file("obs01_1.txt"), c.january) << c.label;
+    for (int m = 2; m <= 12; ++m)
+      EXPECT_EQ(read_file("obs01_" + std::to_string(m) + ".txt"), "") << c.label << " month " << m;
   }
 }
 
