@@ -4,13 +4,16 @@
 
 #include <array>
 #include <cstdio>
+#include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "monthly/truncate.h"
+#include "specfun/errors.h"
 #include "tests/support/support.h"
 #include "textio/fields.h"
 #include "textio/run_stop.h"
@@ -41,6 +44,23 @@ struct Outcome {
   std::string console;
   std::string detail;
   std::string series;
+  std::optional<RunStop> stop;  // how the run ended, when it did not return
+};
+
+// The gamma routines print on the stage's console, as they do in the tool,
+// and a run they end leaves the error facility as the next test needs it.
+class FacilityOnConsole {
+ public:
+  explicit FacilityOnConsole(std::ostream& console) {
+    reset_error_facility_for_testing();
+    set_error_console(console);
+  }
+  ~FacilityOnConsole() {
+    reset_error_facility_for_testing();
+    set_error_console(std::cout);
+  }
+  FacilityOnConsole(const FacilityOnConsole&) = delete;
+  FacilityOnConsole& operator=(const FacilityOnConsole&) = delete;
 };
 
 // Runs the correction in the current folder on the dated rainfall `dated`
@@ -59,9 +79,17 @@ Outcome run(const Fixture& s, const std::string& dated) {
   }
   write_file("gcmfi_y.pcp", dated);
   std::ostringstream console;
-  CORRECT_GCM2(text_field("gcmfile.txt", kTextWidth), data, month_size, s.obs, s.gcm, s.posit,
-               s.emp_gamma, s.ties, s.years, console);
-  return {console.str(), read_file("gcmfi_c.pcp"), read_file("gcmfi_cd.pcp")};
+  std::optional<RunStop> stop;
+  {
+    FacilityOnConsole facility(console);
+    try {
+      CORRECT_GCM2(text_field("gcmfile.txt", kTextWidth), data, month_size, s.obs, s.gcm, s.posit,
+                   s.emp_gamma, s.ties, s.years, console);
+    } catch (const RunStop& e) {
+      stop = e;
+    }
+  }
+  return {console.str(), read_file("gcmfi_c.pcp"), read_file("gcmfi_cd.pcp"), stop};
 }
 
 // A detail record laid out column by column: year 1-4, day 6-8, corrected
@@ -375,6 +403,154 @@ TEST(CorrectGcm2, FewTiesKeepOnePerOccurrenceOverLeapFebruaries) {
   EXPECT_EQ(out.series, lines(want_series));
 }
 
+// Case 2 with 4 ties of 2.5 mm over 2 years, 2 per year. A day of a used-up
+// occurrence is zeroed before the day counter can start a new occurrence,
+// so a tie on the first day of the next January is lost; a value below the
+// cut that is not a tie stays wet while the quota is not used up.
+TEST(CorrectGcm2, ManyTiesZeroBeforeANewOccurrenceBegins) {
+  ScratchDir dir;
+  Fixture s;
+  s.values[0] = {0.0, 1.0, 2.5, 2.5, 2.5, 2.5, 2.5, 3.0, 6.0};
+  s.posit[0] = 3;
+  s.ties.case_[0] = 2;
+  s.ties.countfill[0] = 4;
+  s.ties.data2alloc[0] = 2;
+  s.years = 2;
+  // Every wet x has p = 1 - exp(-x/2.5) and becomes 5 * x/2.5 = 2x.
+  s.gcm.alpha[0] = 1;
+  s.gcm.beta[0] = 2.5;
+  s.obs.alpha[0] = 1;
+  s.obs.beta[0] = 5;
+  const Outcome out = run(s, month_days({2001, 2002}, 1, [](int) { return 31; },
+                                        {{{2001, 1}, "2.5"},
+                                         {{2001, 2}, "1.0"},
+                                         {{2001, 3}, "2.5"},
+                                         {{2001, 4}, "1.0"},
+                                         {{2001, 5}, "2.5"},
+                                         {{2002, 1}, "2.5"},
+                                         {{2002, 2}, "2.5"},
+                                         {{2002, 3}, "1.0"},
+                                         {{2002, 4}, "2.5"},
+                                         {{2002, 5}, "2.5"},
+                                         {{2002, 6}, "1.0"},
+                                         {{2002, 7}, "3.0"}}));
+  // p for 2.5: 1 - exp(-1) = 0.632121; for 1.0: 1 - exp(-0.4) = 0.329680;
+  // for 3.0: 1 - exp(-1.2) = 0.698806.
+  const std::map<std::pair<int, int>, std::pair<const char*, const char*>> wet = {
+      {{2001, 1}, {"5.00", "0.6321"}},  // kept: 1 of 2 this year, 1 of 4 in all
+      {{2001, 2}, {"2.00", "0.3297"}},  // below the cut, quota not used: wet
+      {{2001, 3}, {"5.00", "0.6321"}},  // kept: 2 of 2, 2 of 4
+      // 2001 day 4 (1.0) and day 5 (2.5): quota used, dry
+      // 2002 day 1: still zeroed by the 2001 quota before the reset
+      {{2002, 2}, {"5.00", "0.6321"}},  // kept: 1 of 2, 3 of 4
+      {{2002, 3}, {"2.00", "0.3297"}},  // below the cut, quota not used: wet
+      {{2002, 4}, {"5.00", "0.6321"}},  // kept: 2 of 2, 4 of 4
+      // 2002 day 5 (2.5) and day 6 (1.0): all 4 kept, dry
+      {{2002, 7}, {"6.00", "0.6988"}},  // above the cut
+  };
+  const char* tail = "  1.0000  5.0000  2.5000";
+  std::vector<std::string> want_detail;
+  std::vector<std::string> want_series;
+  for (int y : {2001, 2002}) {
+    for (int d = 1; d <= 31; ++d) {
+      const auto it = wet.find({y, d});
+      const char* corrected = it == wet.end() ? "0.00" : it->second.first;
+      want_detail.push_back(
+          detail(y, d, corrected, it == wet.end() ? "0.0000" : it->second.second, 0, 0, tail));
+      want_series.push_back(std::string(6 - std::string(corrected).size(), ' ') + corrected);
+    }
+  }
+  EXPECT_EQ(out.detail, lines(want_detail));
+  EXPECT_EQ(out.series, lines(want_series));
+}
+
+// One retained flag serves every month: a January occurrence cut short by
+// the window leaves it set, and February's first tie is then zeroed,
+// although February has not retained one yet.
+TEST(CorrectGcm2, FewTiesShareOneRetainedFlagAcrossMonths) {
+  ScratchDir dir;
+  Fixture s;
+  for (int m : {0, 1}) {
+    s.values[static_cast<std::size_t>(m)] = {1.0, 2.5, 2.5, 2.5, 3.1, 5.0};
+    s.posit[static_cast<std::size_t>(m)] = 2;
+    s.ties.case_[static_cast<std::size_t>(m)] = 2;
+    s.ties.countfill[static_cast<std::size_t>(m)] = 2;
+    s.gcm.alpha[static_cast<std::size_t>(m)] = 1;
+    s.gcm.beta[static_cast<std::size_t>(m)] = 2.5;
+    s.obs.alpha[static_cast<std::size_t>(m)] = 1;
+    s.obs.beta[static_cast<std::size_t>(m)] = 5;
+  }
+  const Outcome out = run(s,
+                          "2001 1 2.5\n"
+                          "2001 2 0.0\n"
+                          "2001 3 2.5\n"
+                          "2001 32 2.5\n"
+                          "2001 33 3.1\n"
+                          "2001 34 2.5\n");
+  const char* tail = "  1.0000  5.0000  2.5000";
+  EXPECT_EQ(out.detail, lines({// kept, the flag is set: 1 - exp(-1), 2 * 2.5
+                               detail(2001, 1, "5.00", "0.6321", 0, 0, tail),
+                               detail(2001, 2, "0.00", "0.0000", 0, 0, tail),
+                               // January keeps at most one per occurrence
+                               detail(2001, 3, "0.00", "0.0000", 0, 0, tail),
+                               // February's first tie meets the set flag
+                               detail(2001, 32, "0.00", "0.0000", 0, 0, tail),
+                               // above the cut: 1 - exp(-1.24) = 0.710616, 6.20
+                               detail(2001, 33, "6.20", "0.7106", 0, 0, tail),
+                               detail(2001, 34, "0.00", "0.0000", 0, 0, tail)}));
+  EXPECT_EQ(out.series, lines({"  5.00", "  0.00", "  0.00", "  0.00", "  6.20", "  0.00"}));
+}
+
+// The probability floor is the 4-byte 0.001, i.e. 0.0010000000474974513:
+// a probability of 0.00100000002 lies above 0.001 but at the floor, so its
+// day is dry; one of 0.0010001 is corrected. Gamma 1 x 1 to gamma 1 x 100:
+// x = -ln(1 - p), and the quantile of p times 100 is 100 x.
+TEST(CorrectGcm2, ProbabilityFloorIsTheFourByteConstant) {
+  ScratchDir dir;
+  Fixture s;
+  s.values[0] = {0.0, 0.0, 1.0, 2.0};
+  s.posit[0] = 2;
+  s.gcm.alpha[0] = 1;
+  s.gcm.beta[0] = 1;
+  s.obs.alpha[0] = 1;
+  s.obs.beta[0] = 100;
+  const Outcome out = run(s,
+                          "2001 1 0.00100050035360355\n"    // p = 0.00100000002
+                          "2001 2 0.00100060043368864\n");  // p = 0.0010001
+  const char* tail = "  1.0000100.0000  0.0000";
+  EXPECT_EQ(out.detail, lines({detail(2001, 1, "0.00", "0.0010", 0, 0, tail),
+                               detail(2001, 2, "0.10", "0.0010", 0, 0, tail)}));
+  EXPECT_EQ(out.series, lines({"  0.00", "  0.10"}));
+}
+
+// The quantile is taken before the observed scale is tested, so a shape
+// that the inverse cannot start from ends the run even where the scale of
+// 0 would have made the day dry.
+TEST(CorrectGcm2, QuantileComesBeforeTheScaleTest) {
+  ScratchDir dir;
+  Fixture s;
+  s.values[0] = {0.0, 0.0, 1.0, 2.0};
+  s.posit[0] = 2;
+  s.gcm.alpha[0] = 1;
+  s.gcm.beta[0] = 1;
+  s.obs.alpha[0] = 1e-300;
+  s.obs.beta[0] = 0;
+  const Outcome out = run(s, "2001 1 0.0\n2001 2 1.0\n2001 3 1.0\n");
+  ASSERT_TRUE(out.stop);
+  EXPECT_EQ(out.stop->status, 1);
+  // w = 1 - 1/(9a) + z/sqrt(9a) is about -1.1e299, beyond the cube root of
+  // the largest double; the message is wrapped after 39 characters.
+  const std::string tail =
+      "<<<using gamma to gamma transformation>>>\n"
+      "\n"
+      " *** TERMINAL ERROR 5 from DGAMIN.  Since A = 1.000000000000000E-300 is so\n"
+      " ***          small, the initial guess will overflow.\n";
+  ASSERT_GE(out.console.size(), tail.size());
+  EXPECT_EQ(out.console.substr(out.console.size() - tail.size()), tail);
+  EXPECT_EQ(out.detail,
+            lines({detail(2001, 1, "0.00", "0.0000", 0, 0, "  0.0000  0.0000  0.0000")}));
+}
+
 TEST(CorrectGcm2, MissingDatedFileStopsBeforeCreatingOutputs) {
   ScratchDir dir;
   MonthData data(0);
@@ -407,14 +583,11 @@ TEST(CorrectGcm2, UnreadableRecords) {
   };
   for (const auto& c : cases) {
     ScratchDir dir;
-    try {
-      run(gamma_setup(), c.dated);
-      ADD_FAILURE() << "no stop for " << c.dated;
-    } catch (const RunStop& stop) {
-      EXPECT_EQ(stop.status, c.status) << c.dated;
-      EXPECT_EQ(stop.to_stderr, c.to_stderr) << c.dated;
-      EXPECT_NE(stop.message.find(c.message_part), std::string::npos) << stop.message;
-    }
+    const Outcome out = run(gamma_setup(), c.dated);
+    ASSERT_TRUE(out.stop) << "no stop for " << c.dated;
+    EXPECT_EQ(out.stop->status, c.status) << c.dated;
+    EXPECT_EQ(out.stop->to_stderr, c.to_stderr) << c.dated;
+    EXPECT_NE(out.stop->message.find(c.message_part), std::string::npos) << out.stop->message;
   }
 }
 
@@ -426,15 +599,20 @@ TEST(CorrectGcm2, RecordsBeforeAStopInTheGammaRoutinesAreKept) {
   write_file("gcmfi_cd.pcp", "old\nold\nold\n");
   Fixture s = gamma_setup();
   s.gcm.alpha[1] = -1.0;
-  try {
-    run(s, "2001 1 10.0\n2001 32 2.0\n2001 2 10.0\n");
-    FAIL() << "no stop";
-  } catch (const RunStop& stop) {
-    EXPECT_EQ(stop.status, 1);
-  }
-  EXPECT_EQ(read_file("gcmfi_c.pcp"),
+  const Outcome out = run(s, "2001 1 10.0\n2001 32 2.0\n2001 2 10.0\n");
+  ASSERT_TRUE(out.stop);
+  EXPECT_EQ(out.stop->status, 1);
+  // The message follows the banner: a shape of -1 is not positive.
+  const std::string tail =
+      "<<<using gamma to gamma transformation>>>\n"
+      "\n"
+      " *** TERMINAL ERROR 1 from DGAMDF.  The shape parameter of the gamma\n"
+      " ***          distribution must be positive.\n";
+  ASSERT_GE(out.console.size(), tail.size());
+  EXPECT_EQ(out.console.substr(out.console.size() - tail.size()), tail);
+  EXPECT_EQ(out.detail,
             lines({detail(2001, 1, "5.00", "0.6321", 0, 0, "  1.0000  5.0000  0.0000")}));
-  EXPECT_EQ(read_file("gcmfi_cd.pcp"), "  5.00\n");
+  EXPECT_EQ(out.series, "  5.00\n");
 }
 
 }  // namespace
