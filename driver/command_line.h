@@ -24,8 +24,13 @@ struct RunParams {
   std::int32_t emp_gamma = 0;  // 0 gamma-gamma, 1 empirical-gamma, 2 multiplicative
   std::int32_t formt = 0;      // GCM layout as given; the preparation detects its own
 
-  // Number of years of the analysis, as the truncation and correction use it.
-  int years() const { return year2 - year1; }
+  // Number of years of the analysis, as the truncation and correction use
+  // it: year2 - year1 in 4-byte arithmetic, so that years far apart (say
+  // -2147483648 and 2147483647) wrap around instead of overflowing.
+  int years() const {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(year2) -
+                                     static_cast<std::uint32_t>(year1));
+  }
 };
 
 // Decodes the process arguments after the command itself (at most the
