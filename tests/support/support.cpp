@@ -63,20 +63,53 @@ std::string lines(const std::vector<std::string>& ls) {
   return out;
 }
 
-ToolRun run_tool(const std::vector<std::string>& args, const fs::path& dir, int timeout_seconds) {
+StartGate::StartGate() {
+  int fds[2];
+  if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
+  read_fd_ = fds[0];
+  write_fd_ = fds[1];
+  // Runs started meanwhile without the gate must not keep it shut by
+  // holding its write end through their exec.
+  ::fcntl(read_fd_, F_SETFD, FD_CLOEXEC);
+  ::fcntl(write_fd_, F_SETFD, FD_CLOEXEC);
+}
+
+StartGate::~StartGate() {
+  open();
+  ::close(read_fd_);
+}
+
+void StartGate::open() {
+  if (write_fd_ >= 0) ::close(write_fd_);
+  write_fd_ = -1;
+}
+
+void StartGate::pass() const {
+  // The gate is open when no process holds its write end any longer.
+  if (write_fd_ >= 0) ::close(write_fd_);
+  char c;
+  while (::read(read_fd_, &c, 1) > 0) {
+  }
+  ::close(read_fd_);
+}
+
+ToolProcess start_tool(const std::vector<std::string>& args, const fs::path& dir,
+                       const StartGate* gate) {
   // Captures live outside the run folder so that they never show up among
   // the files a run leaves.
   static std::atomic<int> counter{0};
   const std::string tag = std::to_string(::getpid()) + "-" + std::to_string(counter++);
-  const fs::path out_path = fs::temp_directory_path() / ("raincorr-out-" + tag);
-  const fs::path err_path = fs::temp_directory_path() / ("raincorr-err-" + tag);
+  ToolProcess p;
+  p.out_path = fs::temp_directory_path() / ("raincorr-out-" + tag);
+  p.err_path = fs::temp_directory_path() / ("raincorr-err-" + tag);
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
+    if (gate != nullptr) gate->pass();
     if (::chdir(dir.c_str()) != 0) ::_exit(127);
     const int in = ::open("/dev/null", O_RDONLY);
-    const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int out = ::open(p.out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = ::open(p.err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(err, 2);
@@ -89,6 +122,12 @@ ToolRun run_tool(const std::vector<std::string>& args, const fs::path& dir, int 
     ::execv(exe.c_str(), argv.data());
     ::_exit(127);
   }
+  p.pid = pid;
+  return p;
+}
+
+ToolRun wait_tool(const ToolProcess& process, int timeout_seconds) {
+  const pid_t pid = process.pid;
   ToolRun run;
   int wstatus = 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
@@ -104,11 +143,15 @@ ToolRun run_tool(const std::vector<std::string>& args, const fs::path& dir, int 
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   run.status = (wstatus != -1 && WIFEXITED(wstatus)) ? WEXITSTATUS(wstatus) : -1;
-  run.out = read_file(out_path);
-  run.err = read_file(err_path);
-  fs::remove(out_path);
-  fs::remove(err_path);
+  run.out = read_file(process.out_path);
+  run.err = read_file(process.err_path);
+  fs::remove(process.out_path);
+  fs::remove(process.err_path);
   return run;
+}
+
+ToolRun run_tool(const std::vector<std::string>& args, const fs::path& dir, int timeout_seconds) {
+  return wait_tool(start_tool(args, dir), timeout_seconds);
 }
 
 }  // namespace raincorr::testing

@@ -46,6 +46,40 @@ struct ToolRun {
 ToolRun run_tool(const std::vector<std::string>& args, const std::filesystem::path& dir,
                  int timeout_seconds = 60);
 
+// Holds started runs back until it is opened, so that several runs begin at
+// the same moment: each waits for the gate before executing the tool.
+class StartGate {
+ public:
+  StartGate();
+  ~StartGate();
+  StartGate(const StartGate&) = delete;
+  StartGate& operator=(const StartGate&) = delete;
+  // Releases every run started through this gate.
+  void open();
+  // For the started process: waits until the gate is opened.
+  void pass() const;
+
+ private:
+  int read_fd_ = -1;
+  int write_fd_ = -1;
+};
+
+// A run of the raincorr executable started with start_tool.
+struct ToolProcess {
+  int pid = -1;
+  std::filesystem::path out_path;  // where its standard output goes
+  std::filesystem::path err_path;  // where its standard error goes
+};
+
+// Starts the raincorr executable as run_tool does and returns at once; with
+// a `gate`, the run waits for the gate to open before it begins.
+ToolProcess start_tool(const std::vector<std::string>& args, const std::filesystem::path& dir,
+                       const StartGate* gate = nullptr);
+
+// Waits for a run started with start_tool, at most `timeout_seconds` from
+// now (then kills it, status -1), and collects its output.
+ToolRun wait_tool(const ToolProcess& process, int timeout_seconds = 60);
+
 }  // namespace raincorr::testing
 
 #endif  // RAINCORR_TESTS_SUPPORT_SUPPORT_H_
