@@ -14,6 +14,21 @@ namespace {
 // fall to this size: the distribution function is wanted to about 8 digits.
 constexpr double kTolerance = 1e-8;
 constexpr double kRescale = 1e30;
+// Neither loop has a bound of its own: each ends only when its increments
+// fall below the tolerance. For the shapes of real rainfall that takes a few
+// hundred steps; a shape near 1e13 or above (a month whose wet values are
+// all equal gets one from rounding noise in its variance) can need billions
+// or never get there. Past this many steps the call is reported as not
+// converging, which ends the run instead of hanging it.
+constexpr long kMaxIterations = 100000000;
+
+// Reports, at DGAMDF's level, that a loop ran out of steps.
+void report_no_convergence(double x, double a) {
+  E1PARI(1, static_cast<int>(kMaxIterations));
+  E1PARD(1, x);
+  E1PARD(2, a);
+  E1MES(5, 4, "The algorithm did not converge in %(I1) iterations for X = %(D1) and A = %(D2).");
+}
 
 // True when x is at or above the cube root of the largest double, where
 // the prefactor x^a could overflow. Tested on logarithms so that the test
@@ -57,7 +72,11 @@ double DGAMDF(double x, double a) {
       double p3 = x + 1.0;
       double p4 = z * x;
       double g = p3 / p4;
-      for (;;) {
+      for (long step = 0;; ++step) {
+        if (step == kMaxIterations) {
+          report_no_convergence(x, a);
+          break;
+        }
         n += 1.0;
         y += 1.0;
         z += 2.0;
@@ -90,12 +109,16 @@ double DGAMDF(double x, double a) {
       double b = a;
       double term = 1.0;
       double sum = 1.0;
+      long step = 0;
       do {
         b += 1.0;
         term *= x / b;
         sum += term;
-      } while (term > kTolerance);
-      result = prefactor * sum / a;
+      } while (term > kTolerance && ++step < kMaxIterations);
+      if (term > kTolerance)
+        report_no_convergence(x, a);
+      else
+        result = prefactor * sum / a;
     }
   }
   E1POP("DGAMDF");

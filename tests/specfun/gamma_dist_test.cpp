@@ -80,6 +80,17 @@ TEST_F(GammaCdf, Errors) {
        lines({"", " *** TERMINAL ERROR 3 from DGAMDF.  Since X = 1.000000000000000E+103 and A",
               " ***          = 1.000000000000000E+103 are so large, the algorithm would ",
               " ***          overflow."})},
+      // Shapes that rounding noise in a variance can produce: the series
+      // (x just below a, b + 1 == b) and the continued fraction would run
+      // for ever; both give up after their step limit.
+      {2.5034288425078636e+31, 2.503428842507864e+31,
+       lines({"", " *** TERMINAL ERROR 4 from DGAMDF.  The algorithm did not converge in",
+              " ***          100000000 iterations for X = 2.503428842507864E+31 and A = ",
+              " ***          2.503428842507864E+31."})},
+      {1e25, 1e25,
+       lines({"", " *** TERMINAL ERROR 4 from DGAMDF.  The algorithm did not converge in",
+              " ***          100000000 iterations for X = 1.000000000000000E+25 and A = ",
+              " ***          1.000000000000000E+25."})},
       // Raised in DLNGAM one level down: its own message and a traceback.
       {2.0, 1e306,
        lines({"", " *** TERMINAL ERROR 4 from DLNGAM.  The function overflows because",
