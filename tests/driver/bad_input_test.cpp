@@ -269,7 +269,7 @@ struct FailCase {
   std::function<void(const Outcome&)> check = nullptr;
 };
 
-// Day 10 of 1981 with its observed line replaced.
+// The fixture with the line of day d of year y replaced.
 std::vector<std::string> obs_with(int y, int d, const std::string& line) {
   auto ls = obs_lines();
   ls[obs_at(y, d)] = line;
