@@ -21,11 +21,9 @@ LineFlags ANALIN(std::string_view line);
 // line (cut or padded to `n` characters) that is neither blank nor a comment
 // and whose text from its first non-blank column begins with `word`,
 // compared with every character code above 90 lowered by 32 on both sides.
-// Prints nothing. Throws RunStop "End of file reached, the word not
-// matched, no meaning." (standard output, status 1) when no line matches,
-// and a read error (status 2, naming file and line) at a line, neither
-// blank nor comment, whose text begins too far right for the word to fit
-// within column n.
+// A word that would run past column n does not match. Prints nothing.
+// Throws RunStop "End of file reached, the word not matched, no meaning."
+// (standard output, status 1) when no line matches.
 void JUMP_LABEL(LineFile& file, std::string_view word, std::size_t n);
 
 }  // namespace raincorr

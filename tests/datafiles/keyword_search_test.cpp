@@ -75,34 +75,31 @@ TEST(KeywordSearch, PositionsBeforeTheFirstMatchingLine) {
 }
 
 // A line whose text begins so far right that the word would run past the
-// buffer cannot be compared whole: the search ends there with a read error.
-TEST(KeywordSearch, StopsAtALineTooShortForTheWord) {
+// buffer cannot hold the word: it does not match, and the search goes on.
+TEST(KeywordSearch, LineTooShortForTheWordDoesNotMatch) {
   struct Case {
     const char* text;
     std::size_t n;
-    const char* message;
+    const char* next;  // the line found
   };
   const Case cases[] = {
-      // Text from column 4 of a 6-column buffer leaves room for 3 characters,
-      // even though a later line would match.
-      {"   1981\n  1981\n", 6,
-       "raincorr: read error in \"w.wtd\", line 1: the text begins at column 4, too far right "
-       "to hold the 4-character word \"1981\" within the 6 columns read\n"},
+      // Text from column 4 of a 6-column buffer leaves room for 3 characters.
+      {"   1981\n  1981\n", 6, "  1981"},
       // The 32-column buffer of a weather file: text from column 30 on.
-      {"*hdr\n                             198\n1981001\n", 32,
-       "raincorr: read error in \"w.wtd\", line 2: the text begins at column 30, too far "
-       "right to hold the 4-character word \"1981\" within the 32 columns read\n"},
+      {"*hdr\n                             198\n1981001\n", 32, "1981001"},
   };
   for (const auto& c : cases) {
     LineFile f("w.wtd", c.text);
-    try {
-      JUMP_LABEL(f, "1981", c.n);
-      ADD_FAILURE() << "no stop for \"" << c.text << '"';
-    } catch (const RunStop& s) {
-      EXPECT_EQ(s.message, c.message);
-      EXPECT_TRUE(s.to_stderr);
-      EXPECT_EQ(s.status, 2);
-    }
+    JUMP_LABEL(f, "1981", c.n);
+    EXPECT_EQ(f.read(), c.next) << '"' << c.text << '"';
+  }
+  LineFile only("w.wtd", "                             1981\n");
+  try {
+    JUMP_LABEL(only, "1981", 32);
+    ADD_FAILURE() << "a word past the buffer matched";
+  } catch (const RunStop& s) {
+    EXPECT_EQ(s.message, "End of file reached, the word not matched, no meaning.\n");
+    EXPECT_EQ(s.status, 1);
   }
   // Text from column 29 still holds the four characters.
   LineFile f("w.wtd", "                            1981001\n");
