@@ -13,19 +13,18 @@
 namespace raincorr {
 
 std::optional<LineFile> LineFile::open(const std::string& path) {
+  // Only regular files: opening a FIFO would wait for a writer, and a
+  // device such as /dev/zero never ends.
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) return std::nullopt;
-  struct stat st;
-  if (::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
-    std::fclose(f);
-    return std::nullopt;
-  }
   // Read straight into the string at the file's known size: the inputs run
   // to tens of megabytes, and every extra copy shows in the run time. A file
-  // whose size is unknown or that grows meanwhile is read on in blocks.
+  // that grows meanwhile is read on in blocks.
   std::string text;
   std::size_t got = 0;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) {
+  if (st.st_size > 0) {
     text.resize(static_cast<std::size_t>(st.st_size));
     got = std::fread(text.data(), 1, text.size(), f);
     text.resize(got);

@@ -1,6 +1,7 @@
 #include "textio/linefile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -93,10 +94,13 @@ TEST(LineFile, OpensWholeFilesOfAnySize) {
 namespace raincorr {
 namespace {
 
-TEST(LineFile, DirectoryIsNotAFile) {
+TEST(LineFile, OnlyRegularFilesAreRead) {
   testing::ScratchDir dir;
   std::filesystem::create_directory("sub");
   EXPECT_FALSE(LineFile::open("sub"));
+  ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+  EXPECT_FALSE(LineFile::open("pipe"));       // would wait for a writer
+  EXPECT_FALSE(LineFile::open("/dev/zero"));  // would never end
 }
 
 }  // namespace
