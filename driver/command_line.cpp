@@ -27,17 +27,46 @@ constexpr std::string_view kUsage =
     " <param5>: emp_gamma(=0,gamma-gamma),(=1,emperical-gammma),(=2,mult. adjustment)\n"
     " <param6>: formt(=0,raw daily GCM OSTREL free format),(=1,cleaned dd-mm-yr-data)";
 
-// Names of every file a run creates or replaces, for the check that no
-// input file is among them.
-std::vector<std::string> written_files(const std::string& stem1, const std::string& stem2) {
+// Names of the files a run creates or replaces under one stem; the GCM
+// stem also names the prepared weather file and the two corrected files.
+std::vector<std::string> written_files(const std::string& stem, bool gcm) {
   std::vector<std::string> names;
-  for (const auto& stem : {stem1, stem2}) {
-    for (const char* suffix : {".pcp", ".pkp", "_y.pcp", "_1s.txt", "_2s.txt"})
-      names.push_back(stem + suffix);
-    for (int m = 1; m <= 12; ++m) names.push_back(stem + "_" + std::to_string(m) + ".txt");
-  }
-  for (const char* suffix : {"_.wtd_", "_c.pcp", "_cd.pcp"}) names.push_back(stem2 + suffix);
+  for (const char* suffix : {".pcp", ".pkp", "_y.pcp", "_1s.txt", "_2s.txt"})
+    names.push_back(stem + suffix);
+  for (int m = 1; m <= 12; ++m) names.push_back(stem + "_" + std::to_string(m) + ".txt");
+  if (gcm)
+    for (const char* suffix : {"_.wtd_", "_c.pcp", "_cd.pcp"}) names.push_back(stem + suffix);
   return names;
+}
+
+// Refuses name stems under which the run would overwrite or delete files it
+// must keep: an input among the files it writes, one file name reached from
+// both stems (stems "a" and "a_y" both give "a_y.pcp", and the clean-up of
+// the one deletes the other's series), or a stem that leads out of the
+// working directory.
+void check_file_names(const RunParams& p, const std::string& stem1, const std::string& stem2) {
+  for (const auto& stem : {stem1, stem2})
+    if (stem.find('/') != std::string::npos)
+      throw usage_error("the name stem \"" + stem +
+                            "\" (the first five characters of an input name) would put the "
+                            "run's files outside the working directory; give the input files "
+                            "by their plain names in the working directory",
+                        1);
+  const auto obs_files = written_files(stem1, false);
+  const auto gcm_files = written_files(stem2, true);
+  for (const auto& input : {std::string(trim_right(p.file1)), std::string(trim_right(p.file2))})
+    for (const auto* files : {&obs_files, &gcm_files})
+      for (const auto& written : *files)
+        if (input == written)
+          throw usage_error("the input file \"" + input +
+                                "\" carries the name of a file the run writes; rename it",
+                            1);
+  for (const auto& a : obs_files)
+    for (const auto& b : gcm_files)
+      if (a == b)
+        throw usage_error("the name stems \"" + stem1 + "\" and \"" + stem2 +
+                              "\" would both use the file \"" + a + "\"; rename one input",
+                          1);
 }
 
 template <typename T>
@@ -109,12 +138,7 @@ RunParams decode_command_line(const std::vector<std::string>& args) {
     throw usage_error("both input files have the name stem \"" + stem1 +
                           "\" (their first five characters); rename one of them",
                       1);
-  for (const auto& input : {std::string(trim_right(p.file1)), std::string(trim_right(p.file2))})
-    for (const auto& written : written_files(stem1, stem2))
-      if (input == written)
-        throw usage_error(
-            "the input file \"" + input + "\" carries the name of a file the run writes; rename it",
-            1);
+  check_file_names(p, stem1, stem2);
   return p;
 }
 

@@ -119,6 +119,13 @@ TEST(DecodeCommandLine, RefusesBadMethodWindowAndNames) {
       {{"stobs.wtd", "stobs.gcm", "1981", "1991", "1", "31", "0"}, "stem \"stobs\"", true},
       {{"stobs.pcp", "g.txt", "1981", "1991", "1", "31", "0"}, "\"stobs.pcp\"", true},
       {{"ab_.wtd_", "ab", "1981", "1991", "1", "31", "0"}, "\"ab_.wtd_\"", true},
+      // The clean-up of the observed dated file "a_y.pcp" would delete the
+      // GCM series file of stem "a_y"; the detail file "a_c.pcp" of stem
+      // "a" would be deleted as the observed series of stem "a_c".
+      {{"a", "a_y", "1981", "1991", "1", "31", "0"}, "would both use the file \"a_y.pcp\"", true},
+      {{"a_c", "a", "1981", "1991", "1", "31", "0"}, "would both use the file \"a_c.pcp\"", true},
+      {{"../obs.wtd", "gcm.txt", "1981", "1991", "1", "31", "0"}, "\"../ob\"", true},
+      {{"obs.wtd", "/tmp/gcm.txt", "1981", "1991", "1", "31", "0"}, "\"/tmp/\"", true},
   };
   for (const auto& c : cases) {
     const RunStop s = stop_of(c.args);
