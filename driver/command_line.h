@@ -45,8 +45,9 @@ struct RunParams {
 //  - "Bias correction method not selected..." (standard output, status 1)
 //    when emp_gamma is 3 or more;
 //  - a refusal (standard error, status 1) when DOY1 or DOY2 lies outside
-//    1..365, when both file names share their name stem, or when an input
-//    file carries the name of a file the run writes.
+//    1..365, when both file names share their name stem, when an input
+//    file carries the name of a file the run writes, when the two stems
+//    lead to one file name, or when a stem holds a '/'.
 RunParams decode_command_line(const std::vector<std::string>& args);
 
 }  // namespace raincorr

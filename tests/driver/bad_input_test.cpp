@@ -11,6 +11,7 @@
 // year is a multiple of 3 ((d % 7) + 0.7 mm). The default command line takes
 // both whole years with a threshold of 0.5 mm and method 0.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -862,6 +863,18 @@ TEST(BadInput, VariantsThatChangeNothing) {
       });
     }
   }
+}
+
+// An input that is not a regular file (here a FIFO that no one writes to)
+// is refused like a missing file instead of waiting for ever.
+TEST(BadInput, InputThatIsNotARegularFile) {
+  ScratchDir dir;
+  ASSERT_EQ(::mkfifo("obs.wtd", 0600), 0);
+  write_file("gcm.txt", joined(gcm_lines()));
+  const auto run = testing::run_tool(kArgs, dir.path(), 30);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, " ERROR, parser cannot access the file: obs.wtd\n\n");
+  EXPECT_EQ(run.err, "");
 }
 
 }  // namespace
