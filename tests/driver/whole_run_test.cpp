@@ -259,57 +259,53 @@ const std::set<std::string> kFilesLeft = {
     "obs.w_2s.txt", "gcm.t_1s.txt", "gcm.t_2s.txt", "gcm.t_cd.pcp", "gcm.t_c.pcp",
 };
 
-TEST(WholeRun, GammaToGamma) {
-  const Result r = run_fixture(0);
-  // January: DGAMDF(x / 0.7778, 4.8214) then DGAMIN(p, 2.7) * 5.5556;
-  // February: DGAMDF(x / 0.8636, 2.1228) then DGAMIN(p, 4) * 1. The 1.0 of
-  // January and the 0.5 ties of February (countfill 1) are zeroed.
-  const auto [cd, c] = expected_outputs({{{1983, 2}, {6.00, 0.1378, 0, 0}},
-                                         {{1983, 31}, {27.02, 0.8972, 0, 0}},
-                                         {{1983, 59}, {5.93, 0.8420, 0, 0}},
-                                         {{1984, 7}, {10.69, 0.3755, 0, 0}},
-                                         {{1984, 8}, {15.85, 0.6160, 0, 0}},
-                                         {{1984, 60}, {4.40, 0.6398, 0, 0}}},
-                                        true);
-  EXPECT_EQ(r.run.err, "");
-  EXPECT_EQ(r.run.out, console_start(0) + kGcmTruncation + kGcmStats + kCorrectionHead +
-                           "no_ppt(  1)=  1.000\n"
-                           "no_ppt(  2)=  0.500\n"
-                           "\n"
-                           "Performing bias correction of daily non-zero GCM outputs...\n"
-                           "<<<using gamma to gamma transformation>>>\n"
-                           "\n"
-                           "---D O N E---\n");
-  EXPECT_EQ(r.run.status, 0);
-  EXPECT_EQ(r.cd, cd);
-  EXPECT_EQ(r.c, c);
-  EXPECT_EQ(r.files, kFilesLeft);
-}
-
-TEST(WholeRun, EmpiricalToGamma) {
-  const Result r = run_fixture(1);
-  // Ranks among the wet values after the cut: January 2, 3, 4, 6 -> 1/4 ..
-  // 4/4 (the last becomes 0.999); February 2, 3 -> 2/3, 3/3.
-  const auto [cd, c] = expected_outputs({{{1983, 2}, {8.29, 0.25, 59, 1}},
-                                         {{1983, 31}, {59.17, 0.999, 62, 4}},
-                                         {{1983, 59}, {13.06, 0.999, 57, 3}},
-                                         {{1984, 7}, {13.19, 0.5, 60, 2}},
-                                         {{1984, 8}, {19.76, 0.75, 61, 3}},
-                                         {{1984, 60}, {4.55, 2.0 / 3.0, 56, 2}}},
-                                        true);
-  EXPECT_EQ(r.run.err, "");
-  EXPECT_EQ(r.run.out, console_start(1) + kGcmTruncation + kGcmStats + kCorrectionHead +
-                           "no_ppt(  1)=  1.000\n"
-                           "no_ppt(  2)=  0.500\n"
-                           "\n"
-                           "Performing bias correction of daily non-zero GCM outputs...\n"
-                           "<<<using emperical to gamma transformation>>>\n"
-                           "\n"
-                           "---D O N E---\n");
-  EXPECT_EQ(r.run.status, 0);
-  EXPECT_EQ(r.cd, cd);
-  EXPECT_EQ(r.c, c);
-  EXPECT_EQ(r.files, kFilesLeft);
+// Methods 0 and 1 share the fixture's statistics and tie handling and
+// differ in the probability of a wet day.
+TEST(WholeRun, QuantileMappingMethods) {
+  struct Case {
+    int method;
+    std::map<std::pair<int, int>, Corrected> wet;
+    const char* banner;
+  };
+  const Case cases[] = {
+      // January: DGAMDF(x / 0.7778, 4.8214) then DGAMIN(p, 2.7) * 5.5556;
+      // February: DGAMDF(x / 0.8636, 2.1228) then DGAMIN(p, 4) * 1. The 1.0
+      // of January and the 0.5 ties of February (countfill 1) are zeroed.
+      {0,
+       {{{1983, 2}, {6.00, 0.1378, 0, 0}},
+        {{1983, 31}, {27.02, 0.8972, 0, 0}},
+        {{1983, 59}, {5.93, 0.8420, 0, 0}},
+        {{1984, 7}, {10.69, 0.3755, 0, 0}},
+        {{1984, 8}, {15.85, 0.6160, 0, 0}},
+        {{1984, 60}, {4.40, 0.6398, 0, 0}}},
+       "<<<using gamma to gamma transformation>>>\n"},
+      // Ranks among the wet values after the cut: January 2, 3, 4, 6 -> 1/4
+      // .. 4/4 (the last becomes 0.999); February 2, 3 -> 2/3, 3/3.
+      {1,
+       {{{1983, 2}, {8.29, 0.25, 59, 1}},
+        {{1983, 31}, {59.17, 0.999, 62, 4}},
+        {{1983, 59}, {13.06, 0.999, 57, 3}},
+        {{1984, 7}, {13.19, 0.5, 60, 2}},
+        {{1984, 8}, {19.76, 0.75, 61, 3}},
+        {{1984, 60}, {4.55, 2.0 / 3.0, 56, 2}}},
+       "<<<using emperical to gamma transformation>>>\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("method " + std::to_string(c.method));
+    const Result r = run_fixture(c.method);
+    const auto [cd, detail] = expected_outputs(c.wet, true);
+    EXPECT_EQ(r.run.err, "");
+    EXPECT_EQ(r.run.out, console_start(c.method) + kGcmTruncation + kGcmStats + kCorrectionHead +
+                             "no_ppt(  1)=  1.000\n"
+                             "no_ppt(  2)=  0.500\n"
+                             "\n"
+                             "Performing bias correction of daily non-zero GCM outputs...\n" +
+                             c.banner + "\n---D O N E---\n");
+    EXPECT_EQ(r.run.status, 0);
+    EXPECT_EQ(r.cd, cd);
+    EXPECT_EQ(r.c, detail);
+    EXPECT_EQ(r.files, kFilesLeft);
+  }
 }
 
 TEST(WholeRun, MultiplicativeAdjustment) {
