@@ -17,14 +17,8 @@ namespace raincorr {
 namespace {
 
 using testing::FacilityTest;
+using testing::kTracebackHeading;
 using testing::lines;
-
-// The three heading lines of a traceback.
-const std::string kTracebackHeading = lines({
-    "     Here is a traceback of subprogram calls in reverse order:",
-    "     Routine name                    Error type  Error code",
-    "     ------------                    ----------  ----------",
-});
 
 using ErrorFacility = FacilityTest;
 

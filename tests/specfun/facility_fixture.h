@@ -16,6 +16,12 @@
 
 namespace raincorr::testing {
 
+// The three heading lines of a traceback, as the facility prints them.
+inline const std::string kTracebackHeading =
+    "     Here is a traceback of subprogram calls in reverse order:\n"
+    "     Routine name                    Error type  Error code\n"
+    "     ------------                    ----------  ----------\n";
+
 class FacilityTest : public ::testing::Test {
  protected:
   void SetUp() override {

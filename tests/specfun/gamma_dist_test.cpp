@@ -17,13 +17,8 @@ namespace raincorr {
 namespace {
 
 using testing::FacilityTest;
+using testing::kTracebackHeading;
 using testing::lines;
-
-const std::string kTracebackHeading = lines({
-    "     Here is a traceback of subprogram calls in reverse order:",
-    "     Routine name                    Error type  Error code",
-    "     ------------                    ----------  ----------",
-});
 
 using GammaCdf = FacilityTest;
 
