@@ -82,9 +82,9 @@ std::vector<Day> read_days(LineFile& file) {
     if (status == ReadStatus::kOk) status = reader.read(day.rain);
     if (status == ReadStatus::kEnd) throw system_stop("Error reading file");
     if (status == ReadStatus::kBad)
-      throw read_error(file.name(), reader.line_number(),
-                       "expected year, day of year and rainfall, found \"" +
-                           std::string(reader.last_token()) + "\"");
+      throw read_error(
+          file.name(), reader.line_number(),
+          "expected year, day of year and rainfall, found " + shown_text(reader.last_token()));
   }
   return days;
 }

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "datafiles/calendar.h"
-#include "datafiles/shown_text.h"
 #include "textio/fields.h"
 #include "textio/freeform.h"
 #include "textio/linefile.h"

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "datafiles/calendar.h"
-#include "datafiles/shown_text.h"
 #include "textio/fields.h"
 #include "textio/freeform.h"
 #include "textio/linefile.h"

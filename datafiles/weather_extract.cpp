@@ -7,7 +7,6 @@
 
 #include "datafiles/calendar.h"
 #include "datafiles/keyword_search.h"
-#include "datafiles/shown_text.h"
 #include "textio/fields.h"
 #include "textio/freeform.h"
 #include "textio/linefile.h"

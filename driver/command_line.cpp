@@ -79,8 +79,8 @@ void read_parameter(FreeformReader& reader, T& value, const char* what) {
                             " (is the rainfall threshold, argument 7, missing?)",
                         2);
     case ReadStatus::kBad:
-      throw usage_error(std::string("cannot read ") + what + " from \"" +
-                            std::string(reader.last_token()) + "\" on the command line",
+      throw usage_error(std::string("cannot read ") + what + " from " +
+                            shown_text(reader.last_token()) + " on the command line",
                         2);
   }
 }

@@ -37,6 +37,23 @@ RunStop end_of_file_error(std::string_view file, std::size_t line, std::string_v
   return file_error("unexpected end of file in", file, line, what);
 }
 
+std::string shown_text(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "\"";
+  for (const char ch : text) {
+    const auto u = static_cast<unsigned char>(ch);
+    if (u >= 0x20 && u < 0x7f) {
+      out += ch;
+    } else {
+      out += "\\x";
+      out += kHex[u >> 4];
+      out += kHex[u & 0xf];
+    }
+  }
+  out += '"';
+  return out;
+}
+
 RunStop usage_error(std::string_view what, int status) {
   std::string m = "raincorr: ";
   m += what;

@@ -35,6 +35,11 @@ RunStop read_error(std::string_view file, std::size_t line, std::string_view wha
 // standard error, status 2; line 0 leaves out the line part.
 RunStop end_of_file_error(std::string_view file, std::size_t line, std::string_view what);
 
+// `text` in double quotes, with every byte that is not printable ASCII
+// (NUL, other control codes, bytes of 128 and above) written as \xNN, so
+// that a message about a binary or damaged input stays one readable line.
+std::string shown_text(std::string_view text);
+
 // "raincorr: <what>" on standard error with the given status: refusals of
 // run parameters and failures that concern no single file.
 RunStop usage_error(std::string_view what, int status);
