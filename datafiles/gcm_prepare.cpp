@@ -132,14 +132,12 @@ void GCM_PREPARE2(const std::string& name, int& formt, std::ostream& console) {
   std::string out = "@  DATE  SRAD  TMAX  TMIN  RAIN\n";
   out.reserve(out.size() + in->count_lines() * 32);
 
-  std::string line(kGcmLineWidth, ' ');
   std::optional<Pieces> pieces;  // of the last line that had them
   int month = 0;                 // carried over lines whose month text names none
   std::int64_t count = 0;
   try {
-    while (auto raw = in->read()) {
-      line.assign(raw->substr(0, kGcmLineWidth));
-      line.resize(kGcmLineWidth, ' ');
+    while (auto field = in->read_field(kGcmLineWidth)) {
+      std::string& line = *field;
       const int layout = layout_of(line);
       formt = layout;
       if (layout == 1) {
