@@ -2,7 +2,8 @@
 // the Snakefile beside it. main only parses the subcommand and its options
 // and hands over; every failure ends here with its message and status.
 //
-//   raincorr-batch check MANIFEST                  the pairs' ids, one a line
+//   raincorr-batch check MANIFEST     one line per pair: id, its nine run
+//                                     arguments, its input files (tab-separated)
 //   raincorr-batch pair MANIFEST ID --results DIR [--bin DIR]
 //   raincorr-batch summary MANIFEST --results DIR
 //
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
 
   std::string manifest, id, results, bin;
-  auto* check = app.add_subcommand("check", "check the manifest and print the pairs' ids");
+  auto* check = app.add_subcommand("check", "check the manifest and list the pairs");
   check->add_option("manifest", manifest, "manifest CSV")->required();
 
   auto* pair = app.add_subcommand("pair", "run one pair in RESULTS/ID/ and record its status");
@@ -49,7 +50,15 @@ int main(int argc, char** argv) {
   try {
     const auto pairs = batch::read_manifest(manifest);
     if (*check) {
-      for (const auto& p : pairs) std::cout << p.id << '\n';
+      // What the Snakefile needs to know that a pair must run again: its
+      // arguments and the files it reads.
+      for (const auto& p : pairs) {
+        std::cout << p.id << '\t';
+        for (const auto& a : p.run_args()) std::cout << a << ' ';
+        std::cout << p.lat << ' ' << p.lon << '\t' << p.obs.string();
+        for (const auto& g : p.gcm) std::cout << '\t' << g.string();
+        std::cout << '\n';
+      }
     } else if (*pair) {
       const auto it = std::find_if(pairs.begin(), pairs.end(),
                                    [&](const batch::Pair& p) { return p.id == id; });
