@@ -86,9 +86,28 @@ void link_input(const fs::path& source, const fs::path& link) {
   if (ec) fs::copy_file(source, link, fs::copy_options::overwrite_existing);
 }
 
-long count_lines(const fs::path& file) {
+// Copies the figures the summary shows from the report's key=value verdict.
+// A figure the report did not give stays empty; the page still links it.
+void take_verdict(const fs::path& file, PairStatus& st) {
   auto f = LineFile::open(file.string());
-  return f ? static_cast<long>(f->count_lines()) : -1;
+  if (!f) return;
+  while (const auto line = f->read()) {
+    const auto eq = line->find('=');
+    if (eq == std::string_view::npos) continue;
+    const std::string_view key = line->substr(0, eq);
+    const std::string value(line->substr(eq + 1));
+    if (key == "days_corrected") {
+      if (const auto v = parse_int(value)) st.days = *v;
+    } else if (key == "mean_error_raw") {
+      st.mean_error_raw = value;
+    } else if (key == "mean_error_corrected") {
+      st.mean_error_corrected = value;
+    } else if (key == "wet_error_raw") {
+      st.wet_error_raw = value;
+    } else if (key == "wet_error_corrected") {
+      st.wet_error_corrected = value;
+    }
+  }
 }
 
 }  // namespace
@@ -142,14 +161,17 @@ PairStatus run_pair(const Pair& pair, const Tools& tools, const fs::path& result
       ok = false;
       st.message = last_line(dir / "run.log");
     }
-    if (ok) st.days = count_lines(dir / (name_stem(pair.gcm_name) + "_cd.pcp"));
   }
   if (ok) {
     std::vector<std::string> argv = {tools.report.string()};
     argv.insert(argv.end(), args.begin(), args.end());
-    argv.insert(argv.end(), {"--log", "run.log", "-o", "report.html"});
+    argv.insert(argv.end(),
+                {"--log", "run.log", "-o", "report.html", "--summary", "verdict.txt"});
     ok = step("report", argv, "report.log");
-    if (ok) st.report = pair.id + "/report.html";
+    if (ok) {
+      take_verdict(dir / "verdict.txt", st);
+      st.report = pair.id + "/report.html";
+    }
   }
   st.ok = ok;
   if (ok) st.step = "done";

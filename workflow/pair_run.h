@@ -33,10 +33,10 @@ struct PairStatus {
   int exit_status = 0;  // of that step: its exit status, 128 + signal when
                         // killed, 127 when it could not be started
   std::string message;  // for a failure, the last line that step printed
-  long days = -1;       // days corrected (lines of <gcm>_cd.pcp); -1 unknown
-  // The report's verdict, each the mean over the months of a relative error
-  // of the series against the station, as the report states it; empty when
-  // there is no report.
+  long days = -1;       // days corrected, as the report counts them; -1 unknown
+  // The report's verdict, each the mean over the months of the absolute
+  // relative error of a series against the station, as a fraction in the
+  // report's own text ("nan" when no month has one); empty without a report.
   std::string mean_error_raw, mean_error_corrected, wet_error_raw, wet_error_corrected;
   std::string report;  // the report's path relative to the results folder
 };
@@ -49,7 +49,8 @@ struct PairStatus {
 //  2. raincorr runs there with the pair's nine arguments, its standard output
 //     and error both saved to run.log;
 //  3. raincorr-report runs with the same arguments and --log run.log, writing
-//     report.html and report.tsv, its console saved to report.log;
+//     report.html and its verdict figures to verdict.txt, its console saved
+//     to report.log;
 //  4. the outcome is written to the folder's file "status".
 // A step that fails (exits non-zero, is killed, or for raincorr ends without
 // its closing "---D O N E---") ends the pair there; that is an outcome, not
