@@ -18,9 +18,10 @@ struct Tools {
   std::filesystem::path raincorr, convert, report;
 };
 
-// Finds raincorr, raincorr-convert and raincorr-report in the folder `bin`,
-// or on PATH when `bin` is empty. Touches nothing. Throws std::runtime_error
-// naming the first program that is not found or not executable.
+// Names raincorr, raincorr-convert and raincorr-report in the folder `bin`,
+// or as found on PATH when `bin` is empty. Touches nothing and never fails:
+// a program that is missing fails the step that starts it, with exit status
+// 127 and "<program>: cannot be started: <why>" as its message.
 Tools find_tools(const std::filesystem::path& bin);
 
 // How a pair went. Written by run_pair as the file "status" of the pair's
