@@ -12,12 +12,12 @@
 namespace raincorr::convert {
 
 struct CsvOptions {
-  std::string date_column;  // header name of the ISO date column
-  std::string rain_column;  // header name of the rainfall column (mm)
+  std::string date_column = {};  // header name of the ISO date column
+  std::string rain_column = {};  // header name of the rainfall column (mm)
   char delimiter = ',';
-  std::vector<std::string> na;  // cell texts that mean "not observed"
-  std::optional<int> from;
-  std::optional<int> to;
+  std::vector<std::string> na = {};  // cell texts that mean "not observed"
+  std::optional<int> from = {};
+  std::optional<int> to = {};
 };
 
 // Reads a CSV file: a header row naming the columns, then one row per day
