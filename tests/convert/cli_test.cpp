@@ -51,9 +51,8 @@ TEST(ConvertCli, HelpVersionAndAWholeRunOfEachSubcommand) {
   EXPECT_NE(sub_help.out.find("--leap-day"), std::string::npos) << sub_help.out;
 
   // A negative latitude is a value, not an option.
-  const ToolRun nc = run_convert({"netcdf", "--lat", "-1.25", "--lon", "-323", "-o", "g.txt",
-                                  "f.nc"},
-                                 dir.path());
+  const ToolRun nc =
+      run_convert({"netcdf", "--lat", "-1.25", "--lon", "-323", "-o", "g.txt", "f.nc"}, dir.path());
   EXPECT_EQ(nc.status, 1) << "--lon -323 is out of range";
   const ToolRun nc_ok =
       run_convert({"netcdf", "--lat", "-1.25", "--lon", "37.9", "-o", "g.txt", "f.nc"}, dir.path());
@@ -68,10 +67,11 @@ TEST(ConvertCli, HelpVersionAndAWholeRunOfEachSubcommand) {
 
   const ToolRun ghcn = run_convert({"ghcn", "-o", "s.wtd", "s.dly"}, dir.path());
   EXPECT_EQ(ghcn.status, 0) << ghcn.err;
-  EXPECT_EQ(read_file("s.wtd"), weather_file("KE000063740", 2001, 2001, " -99.0 -99.0 -99.0   0.5"));
-  const ToolRun csv = run_convert(
-      {"csv", "--date-column", "date", "--rain-column", "rain", "-o", "c.wtd", "s.csv"},
-      dir.path());
+  EXPECT_EQ(read_file("s.wtd"),
+            weather_file("KE000063740", 2001, 2001, " -99.0 -99.0 -99.0   0.5"));
+  const ToolRun csv =
+      run_convert({"csv", "--date-column", "date", "--rain-column", "rain", "-o", "c.wtd", "s.csv"},
+                  dir.path());
   EXPECT_EQ(csv.status, 0) << csv.err;
   EXPECT_EQ(read_file("c.wtd"), weather_file("s.csv", 2001, 2001, " -99.0 -99.0 -99.0   0.5"));
 }
@@ -90,29 +90,47 @@ TEST(ConvertCli, StatusOneForABadCommandLineAndTwoForBadInput) {
       {"no output", {"ghcn", "s.dly"}, 1, "--output is required"},
       {"no latitude", {"netcdf", "--lon", "3", "-o", "o.txt", "f.nc"}, 1, "--lat is required"},
       {"latitude 91", {"netcdf", "--lat", "91", "--lon", "3", "-o", "o.txt", "f.nc"}, 1, "--lat"},
-      {"latitude not a number", {"netcdf", "--lat", "north", "--lon", "3", "-o", "o.txt", "f.nc"},
-       1, "--lat"},
-      {"bad --leap-day", {"netcdf", "--lat", "0", "--lon", "3", "--leap-day", "skip", "-o",
-                          "o.txt", "f.nc"}, 1, "--leap-day"},
+      {"latitude not a number",
+       {"netcdf", "--lat", "north", "--lon", "3", "-o", "o.txt", "f.nc"},
+       1,
+       "--lat"},
+      {"bad --leap-day",
+       {"netcdf", "--lat", "0", "--lon", "3", "--leap-day", "skip", "-o", "o.txt", "f.nc"},
+       1,
+       "--leap-day"},
       {"bad --missing", {"ghcn", "--missing", "zero", "-o", "o.wtd", "s.dly"}, 1, "--missing"},
-      {"--from after --to", {"ghcn", "--from", "2002", "--to", "2001", "-o", "o.wtd", "s.dly"}, 1,
+      {"--from after --to",
+       {"ghcn", "--from", "2002", "--to", "2001", "-o", "o.wtd", "s.dly"},
+       1,
        "--from 2002 is after --to 2001"},
       {"csv without columns", {"csv", "-o", "o.wtd", "s.csv"}, 1, "--date-column is required"},
-      {"missing NetCDF file", {"netcdf", "--lat", "0", "--lon", "3", "-o", "o.txt", "f.nc",
-                               "none.nc"}, 2,
+      {"missing NetCDF file",
+       {"netcdf", "--lat", "0", "--lon", "3", "-o", "o.txt", "f.nc", "none.nc"},
+       2,
        "raincorr-convert: cannot open \"none.nc\": No such file or directory\n"},
-      {"not a NetCDF file", {"netcdf", "--lat", "0", "--lon", "3", "-o", "o.txt", "s.csv"}, 2,
+      {"not a NetCDF file",
+       {"netcdf", "--lat", "0", "--lon", "3", "-o", "o.txt", "s.csv"},
+       2,
        "raincorr-convert: cannot open \"s.csv\": "},
-      {"no such variable", {"netcdf", "--lat", "0", "--lon", "3", "--var", "tas", "-o", "o.txt",
-                            "f.nc"}, 2,
+      {"no such variable",
+       {"netcdf", "--lat", "0", "--lon", "3", "--var", "tas", "-o", "o.txt", "f.nc"},
+       2,
        "raincorr-convert: \"f.nc\": no variable \"tas\" (choose one with --var)\n"},
-      {"missing GHCN file", {"ghcn", "-o", "o.wtd", "none.dly"}, 2,
+      {"missing GHCN file",
+       {"ghcn", "-o", "o.wtd", "none.dly"},
+       2,
        "raincorr-convert: cannot open \"none.dly\"\n"},
-      {"GHCN years without data", {"ghcn", "--to", "2002", "-o", "o.wtd", "s.dly"}, 2,
+      {"GHCN years without data",
+       {"ghcn", "--to", "2002", "-o", "o.wtd", "s.dly"},
+       2,
        "raincorr-convert: \"s.dly\": 365 missing days in 2001..2002:\n"},
-      {"missing CSV file", {"csv", "--date-column", "d", "--rain-column", "r", "-o", "o.wtd",
-                            "none.csv"}, 2, "raincorr-convert: cannot open \"none.csv\"\n"},
-      {"output folder missing", {"ghcn", "-o", "no/such/o.wtd", "s.dly"}, 2,
+      {"missing CSV file",
+       {"csv", "--date-column", "d", "--rain-column", "r", "-o", "o.wtd", "none.csv"},
+       2,
+       "raincorr-convert: cannot open \"none.csv\"\n"},
+      {"output folder missing",
+       {"ghcn", "-o", "no/such/o.wtd", "s.dly"},
+       2,
        "raincorr-convert: cannot create the output \"no/such/o.wtd\""},
   };
   for (const auto& c : cases) {
