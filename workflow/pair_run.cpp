@@ -25,7 +25,7 @@ fs::path find_program(const fs::path& bin, const std::string& name) {
   std::stringstream dirs(path == nullptr ? "" : path);
   std::string dir;
   while (std::getline(dirs, dir, ':')) {
-    const fs::path p = fs::absolute(fs::path(dir.empty() ? "." : dir) / name);
+    fs::path p = fs::absolute(fs::path(dir.empty() ? "." : dir) / name);
     if (::access(p.c_str(), X_OK) == 0) return p;
   }
   return name;
@@ -39,6 +39,7 @@ int run_program(const std::vector<std::string>& argv, const fs::path& dir, const
   if (out < 0)
     throw std::runtime_error("cannot write " + log.string() + ": " + std::strerror(errno));
   std::vector<char*> args;
+  args.reserve(argv.size() + 1);
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   const pid_t pid = ::fork();

@@ -114,6 +114,7 @@ std::string summary_csv(const std::vector<PairStatus>& statuses) {
 
 std::string index_html(const std::vector<PairStatus>& statuses) {
   std::vector<const PairStatus*> order;
+  order.reserve(statuses.size());
   for (const auto& s : statuses) order.push_back(&s);
   std::stable_sort(order.begin(), order.end(), [](const PairStatus* a, const PairStatus* b) {
     if (a->ok != b->ok) return !a->ok;
