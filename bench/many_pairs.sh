@@ -19,11 +19,20 @@ models=10
 stations=$(((pairs + models - 1) / models))
 work="$(mktemp -d)"
 cluster=""
+child=""
 cleanup() {
+  if [ -n "$child" ] && kill -0 "$child" 2>/dev/null; then
+    kill -TERM "$child" 2>/dev/null
+    wait "$child" 2>/dev/null || true
+  fi
   if [ -n "$cluster" ]; then "$src/workflow/slurm-local/down.sh" "$cluster" || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
+# Stopped by a signal, the benchmark still tears the cluster down (the
+# Slurm run is waited for in the background, as bash defers traps until a
+# foreground command ends).
+trap "exit 1" INT TERM
 export SOURCE_DATE_EPOCH=1700000000
 
 python3 "$here/make_many_pairs.py" "$stations" "$models" 30 "$work/data"
@@ -76,9 +85,11 @@ if command -v slurmctld >/dev/null && command -v munged >/dev/null; then
   eval "$up"
   cluster="$RAINCORR_SLURM_DIR"
   t4=$(now)
-  (cd "$work" && snakemake -s "$src/workflow/Snakefile" --profile "$src/workflow/profiles/slurm" \
-    --config manifest=data/pairs.csv results=slurm bin="$bin") > "$work/slurm.out" 2>&1 \
-    || { tail -n 30 "$work/slurm.out" >&2; exit 1; }
+  (cd "$work" && exec snakemake -s "$src/workflow/Snakefile" \
+    --profile "$src/workflow/profiles/slurm" \
+    --config manifest=data/pairs.csv results=slurm bin="$bin") > "$work/slurm.out" 2>&1 &
+  child=$!
+  wait "$child" || { tail -n 30 "$work/slurm.out" >&2; exit 1; }
   t5=$(now)
   jobs=$(find "$work/.snakemake/slurm_logs" -name '*.log' | wc -l)
   diff -r -q "$work/wf" "$work/slurm" >/dev/null || { echo "Slurm results differ" >&2; exit 1; }

@@ -20,11 +20,27 @@ bin="$(realpath "$2")"
 src="$(cd "$(dirname "$0")/../.." && pwd)"
 work="$(mktemp -d)"
 cluster=""
+child=""
 cleanup() {
+  if [ -n "$child" ] && kill -0 "$child" 2>/dev/null; then
+    kill -TERM "$child" 2>/dev/null
+    wait "$child" 2>/dev/null || true
+  fi
   if [ -n "$cluster" ]; then "$src/workflow/slurm-local/down.sh" "$cluster" || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
+# A test stopped by a signal still tears the cluster down: the long commands
+# run in the background (bash defers a trap until a foreground command ends),
+# and cleanup stops the one running.
+trap "exit 1" INT TERM
+in_work() {  # output file, command...: runs the command in $work, waits for it
+  local out="$1"
+  shift
+  (cd "$work" && exec "$@") > "$out" 2>&1 &
+  child=$!
+  wait "$child"
+}
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -54,8 +70,8 @@ declare -A want_days=([wtd-text-gamma]=$((25 * 365 + 7)) [ghcn-netcdf-empirical]
   [wtd-netcdf-mult]=$((10 * 101)) [ghcn-text-gamma]=$((25 * 61)))
 
 run_local() {  # results folder
-  (cd "$work" && snakemake -s "$src/workflow/Snakefile" --cores 2 --quiet \
-    --config manifest="$manifest" results="$1" bin="$bin") > "$work/local.out" 2>&1 \
+  in_work "$work/local.out" snakemake -s "$src/workflow/Snakefile" --cores 2 --quiet \
+    --config manifest="$manifest" results="$1" bin="$bin" \
     || { cat "$work/local.out" >&2; fail "the local workflow failed"; }
 }
 
@@ -144,8 +160,9 @@ case "$mode" in
     cluster="$RAINCORR_SLURM_DIR"
     daemons="$(cat "$cluster"/*.pid-ours)"
     run_local "$work/local"
-    (cd "$work" && snakemake -s "$src/workflow/Snakefile" --profile "$src/workflow/profiles/slurm" \
-      --config manifest="$manifest" results="$work/slurm" bin="$bin") > "$work/slurm.out" 2>&1 \
+    in_work "$work/slurm.out" snakemake -s "$src/workflow/Snakefile" \
+      --profile "$src/workflow/profiles/slurm" \
+      --config manifest="$manifest" results="$work/slurm" bin="$bin" \
       || { cat "$work/slurm.out" >&2; fail "the Slurm workflow failed"; }
     check_results "$work/slurm"
     diff -r "$work/local" "$work/slurm" || fail "local and Slurm results differ"
