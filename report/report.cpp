@@ -79,10 +79,9 @@ void make_report(const ReportOptions& options, const std::string& made_at) {
 
   // Days of the GCM series outside these arguments' window mean that the
   // run had other years or days.
-  AlignedDays gcm_only = align(window, {}, files.raw, {});
   const std::string series = name_stem(params.file2) + ".pcp";
-  if (gcm_only.outside > 0) {
-    throw refusal("\"" + series + "\" holds " + std::to_string(gcm_only.outside) +
+  if (in.aligned.outside[kRaw] > 0) {
+    throw refusal("\"" + series + "\" holds " + std::to_string(in.aligned.outside[kRaw]) +
                       " days outside the window of these arguments; the files are not those of "
                       "one run of these arguments: run raincorr first in this folder with the "
                       "same arguments:\n  " +

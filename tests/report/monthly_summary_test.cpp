@@ -146,7 +146,7 @@ TEST(Align, PutsEachSeriesOnTheWindowsDays) {
   EXPECT_EQ(a.present[kStation], 4u);
   EXPECT_EQ(a.present[kRaw], 4u);
   EXPECT_EQ(a.present[kCorrected], 3u);
-  EXPECT_EQ(a.outside, 1u);
+  EXPECT_EQ(a.outside, (std::array<std::size_t, kSeriesCount>{1, 0, 0}));
   EXPECT_DOUBLE_EQ(a.values[kCorrected][2], 5.0);
   EXPECT_TRUE(std::isnan(a.values[kCorrected][3]));
 }
