@@ -79,8 +79,8 @@ std::string figure(const chart::Chart& c, std::string_view css_class,
 }
 
 std::vector<double> month_positions() {
-  std::vector<double> x;
-  for (int m = 0; m < 12; ++m) x.push_back(m);
+  std::vector<double> x(12);
+  for (int m = 0; m < 12; ++m) x[m] = m;
   return x;
 }
 
