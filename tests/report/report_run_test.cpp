@@ -119,6 +119,39 @@ TEST(ReportRun, WritesThePageCsvAndSummaryAndLeavesTheRunAlone) {
   EXPECT_EQ(read_file(dir / "again.html"), page);
 }
 
+TEST(ReportRun, AuditsTheLogOfEveryMethod) {
+  for (const char* method : {"0", "1", "2"}) {
+    ScratchDir dir;
+    write_inputs(dir.path());
+    auto args = kArgs;
+    args[7] = method;
+    const auto run = raincorr(dir.path(), args);
+    ASSERT_EQ(run.status, 0) << method;
+    write_file(dir.path() / "run.log", run.out);
+    const auto page_run = report(dir.path(), with(args, {"--log", "run.log"}));
+    ASSERT_EQ(page_run.status, 0) << method << ": " << page_run.err;
+    const std::string page = read_file(dir.path() / "gcmfi_report.html");
+    EXPECT_NE(page.find("As the run printed them in <code>run.log</code>"), std::string::npos);
+    // The multiplicative adjustment prints no value at the cut.
+    const auto audit = page.find("<tr><td>Jan</td>", page.find("As the run printed them"));
+    const std::string jan = page.substr(audit, page.find("</tr>", audit) - audit);
+    std::vector<std::string> cells;
+    for (auto at = jan.find("<td>"); at != std::string::npos; at = jan.find("<td>", at + 1)) {
+      cells.push_back(jan.substr(at + 4, jan.find("</td>", at) - at - 4));
+    }
+    ASSERT_EQ(cells.size(), 7u) << jan;
+    EXPECT_EQ(cells[3] == "&#8211;", std::string(method) == "2") << method << ": " << jan;
+    // A log of another method is refused.
+    auto other = args;
+    other[7] = std::string(method) == "0" ? "1" : "0";
+    write_file(dir.path() / "other.log", raincorr(dir.path(), other).out);
+    ASSERT_EQ(raincorr(dir.path(), args).status, 0);
+    const auto refused = report(dir.path(), with(args, {"--log", "other.log"}));
+    EXPECT_EQ(refused.status, 2) << method << ": " << refused.err;
+    EXPECT_NE(refused.err.find("from another run"), std::string::npos) << refused.err;
+  }
+}
+
 TEST(ReportRun, AlignsAnInputThatEndsBeforeTheWindow) {
   RunFolder f(100);  // the GCM file ends on 10 April 1982
   const auto run = report(f.dir.path(), with(kArgs, {"--log", "run.log", "--csv", "days.csv"}));
