@@ -105,6 +105,15 @@ TEST(ReportRun, WritesThePageCsvAndSummaryAndLeavesTheRunAlone) {
   EXPECT_NE(page.find("Station 730 of 730; GCM raw 730 of 730; GCM corrected 730 of 730"),
             std::string::npos);
   EXPECT_NE(page.find("2025-12-06 05:46:40 UTC"), std::string::npos);  // 1765000000 s
+  // Sizes and digests of both inputs, the digests as sha256sum gives them.
+  for (const char* input : {"stobs.wtd", "gcmfile.txt"}) {
+    const auto sum = run_program("sha256sum", {input}, dir);
+    ASSERT_EQ(sum.status, 0);
+    const std::string want =
+        std::string("<code>") + input + "</code>, " + std::to_string(fs::file_size(dir / input)) +
+        " bytes, SHA-256 <code class=\"hash\">" + sum.out.substr(0, 64) + "</code>";
+    EXPECT_NE(page.find(want), std::string::npos) << want;
+  }
   EXPECT_NE(page.find("As the run printed them in <code>run.log</code>"), std::string::npos);
 
   const std::string csv = read_file(dir / "days.csv");
