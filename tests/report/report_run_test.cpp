@@ -33,7 +33,8 @@ double gcm_rain(int year, int doy) {
 
 // 1981 and 1982 (common years) and the first day of 1983, so that the
 // extraction finds the end of the window; the GCM file may end earlier.
-void write_inputs(const fs::path& dir, int gcm_last_doy_1982 = 365) {
+void write_inputs(const fs::path& dir, int gcm_last_doy_1982 = 365,
+                  int station_last_doy_1982 = 365) {
   std::string wtd = "*WEATHER DATA : test station\n\n@  DATE  SRAD  TMAX  TMIN  RAIN\n";
   std::string gcm = "Daily precipitation, test GCM\nday month year mm\n";
   char buf[64];
@@ -45,7 +46,10 @@ void write_inputs(const fs::path& dir, int gcm_last_doy_1982 = 365) {
         if (year == 1983 && doy > 1) break;
         std::snprintf(buf, sizeof buf, "%04d%03d  18.3  27.5  14.1%6.1f\n", year, doy,
                       station_rain(year, doy));
-        wtd += buf;
+        if (year == 1981 || (year == 1982 && doy <= station_last_doy_1982) ||
+            station_last_doy_1982 == 365) {
+          wtd += buf;
+        }
         if (year == 1983 || (year == 1982 && doy > gcm_last_doy_1982)) continue;
         std::snprintf(buf, sizeof buf, "%2d %s %4d%15.2f\n", day, kMonthNames[m], year,
                       gcm_rain(year, doy));
@@ -73,8 +77,8 @@ ProgramRun report(const fs::path& dir, const std::vector<std::string>& args) {
 // A folder holding the inputs and a complete run of kArgs with its log.
 struct RunFolder {
   ScratchDir dir;
-  explicit RunFolder(int gcm_last_doy_1982 = 365) {
-    write_inputs(dir.path(), gcm_last_doy_1982);
+  explicit RunFolder(int gcm_last_doy_1982 = 365, int station_last_doy_1982 = 365) {
+    write_inputs(dir.path(), gcm_last_doy_1982, station_last_doy_1982);
     const auto run = raincorr(dir.path());
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     write_file(dir.path() / "run.log", run.out);
@@ -162,19 +166,36 @@ TEST(ReportRun, AuditsTheLogOfEveryMethod) {
 }
 
 TEST(ReportRun, AlignsAnInputThatEndsBeforeTheWindow) {
-  RunFolder f(100);  // the GCM file ends on 10 April 1982
-  const auto run = report(f.dir.path(), with(kArgs, {"--log", "run.log", "--csv", "days.csv"}));
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::string page = read_file(f.dir.path() / "gcmfi_report.html");
-  EXPECT_NE(page.find("Station 730 of 730; GCM raw 465 of 730; GCM corrected 465 of 730"),
-            std::string::npos);
-  const std::string csv = read_file(f.dir.path() / "days.csv");
-  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 731);
-  // 9 April 1982 (day 99): dry at the station, 693 % 53 / 4 + 0.2 = 1.2 mm
-  // in the GCM. 11 April (day 101): dry at the station, no GCM day.
-  EXPECT_NE(csv.find("\n1982-04-09,0,1.2,"), std::string::npos);
-  EXPECT_NE(csv.find("\n1982-04-11,0,,\n"), std::string::npos);
-  EXPECT_NE(csv.find("\n1982-12-31,"), std::string::npos);
+  struct Case {
+    int gcm_last, station_last;  // last day of 1982 in each input
+    const char* held;
+    std::vector<const char*> rows;
+  };
+  const Case cases[] = {
+      // The GCM file ends on 10 April 1982. 9 April (day 99): dry at the
+      // station, 693 % 53 / 4 + 0.2 = 1.2 mm in the GCM; 11 April (day 101):
+      // dry at the station, no GCM day.
+      {100,
+       365,
+       "Station 730 of 730; GCM raw 465 of 730; GCM corrected 465 of 730",
+       {"\n1982-04-09,0,1.2,", "\n1982-04-11,0,,\n", "\n1982-12-31,"}},
+      // The weather file ends on 27 October 1982. 28 October (day 301):
+      // no station day, (301 * 17 + 1982) % 10 = 9 so a dry GCM day.
+      {365,
+       300,
+       "Station 665 of 730; GCM raw 730 of 730; GCM corrected 730 of 730",
+       {"\n1982-10-28,,0,", "\n1982-12-31,,"}},
+  };
+  for (const auto& c : cases) {
+    RunFolder f(c.gcm_last, c.station_last);
+    const auto run = report(f.dir.path(), with(kArgs, {"--log", "run.log", "--csv", "days.csv"}));
+    ASSERT_EQ(run.status, 0) << c.held << ": " << run.err;
+    const std::string page = read_file(f.dir.path() / "gcmfi_report.html");
+    EXPECT_NE(page.find(c.held), std::string::npos) << c.held;
+    const std::string csv = read_file(f.dir.path() / "days.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 731) << c.held;
+    for (const char* row : c.rows) EXPECT_NE(csv.find(row), std::string::npos) << row;
+  }
 }
 
 TEST(ReportRun, RefusesWhatIsNotOneRun) {
