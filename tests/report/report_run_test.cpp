@@ -307,6 +307,29 @@ TEST(ReportRun, RefusesWhatIsNotOneRun) {
   }
 }
 
+TEST(ReportRun, NeverWritesOverTheRunsFiles) {
+  RunFolder f;
+  const std::string corrected = read_file(f.dir.path() / "gcmfi_cd.pcp");
+  const std::string log = read_file(f.dir.path() / "run.log");
+  struct Case {
+    std::vector<std::string> extra;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"-o", "gcmfi_cd.pcp"}, "\"gcmfi_cd.pcp\" is a file of the run"},
+      {{"--csv", "./stobs.wtd"}, "\"./stobs.wtd\" is a file of the run"},
+      {{"--log", "run.log", "--summary", "run.log"}, "\"run.log\" is a file of the run"},
+  };
+  for (const auto& c : cases) {
+    const auto run = report(f.dir.path(), with(kArgs, c.extra));
+    EXPECT_EQ(run.status, 1) << c.says;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(read_file(f.dir.path() / "gcmfi_cd.pcp"), corrected);
+  EXPECT_EQ(read_file(f.dir.path() / "run.log"), log);
+  EXPECT_FALSE(fs::exists(f.dir.path() / "gcmfi_report.html"));
+}
+
 TEST(ReportRun, RefusesAFolderWithoutARun) {
   ScratchDir dir;
   write_inputs(dir.path());
