@@ -14,7 +14,6 @@
 namespace raincorr::report {
 namespace {
 
-
 // A value line of the run's console: a label ending in "(", the month
 // right-aligned in `month_width` columns, ")=", and a value field of
 // `value_width` characters.
