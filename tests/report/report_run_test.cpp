@@ -348,7 +348,7 @@ TEST(ReportRun, BadCommandLinesEndWithStatusOne) {
     const char* says;
   };
   const Case cases[] = {
-      {{"stobs.wtd", "gcmfile.txt", "1981", "1983", "1", "365"}, "args"},
+      {{"stobs.wtd", "gcmfile.txt", "1981", "1983", "1", "365"}, "At least 7 required"},
       {{"stobs.wtd", "gcmfile.txt", "1981", "1983", "1", "365", "wet"}, "raincorr refuses"},
       {{"stobs.wtd", "gcmfile.txt", "1981", "1983", "1", "365", "0.1", "3"}, "raincorr refuses"},
       {with(kArgs, {"--bogus"}), "--bogus"},
