@@ -21,12 +21,17 @@ int main(int argc, char** argv) {
       "climatology, wet-day frequency, Q-Q panels, heavy days, statistics and, with --log, the "
       "truncation audit. Run it in the run's folder with the run's arguments.",
       "raincorr-report"};
+  app.footer(
+      "Exit status: 0 the page was written; 1 a bad command line; 2 a missing or mismatched file "
+      "of the run, or a log of another run or a cut log (run raincorr first with the same "
+      "arguments).");
   app.set_version_flag("--version", "raincorr-report " RAINCORR_VERSION);
-  app.add_option("args", options.args,
-                 "the run's arguments: file1 file2 year1 year2 DOY1 DOY2 thresh [emp_gamma "
-                 "[formt]]")
+  app.add_option("arguments", options.args,
+                 "the nine arguments of the run, as given to raincorr (the last two may be "
+                 "left out as there)")
       ->required()
-      ->expected(7, 9);
+      ->expected(7, 9)
+      ->type_name("file1 file2 year1 year2 DOY1 DOY2 thresh [emp_gamma [formt]]");
   app.add_option("--log", options.log, "the run's console log (raincorr ... | tee RUN.LOG)");
   app.add_option("-o,--output", options.output,
                  "the page to write (default <gcm stem>_report.html)");

@@ -83,27 +83,36 @@ AlignedDays align(const std::vector<Day>& window, const std::vector<DatedValue>&
   AlignedDays a;
   a.days = window;
   for (auto& v : a.values) v.assign(window.size(), kNaN);
-  // The window's days are in ascending order of their keys, so a binary
-  // search finds a day.
-  const auto place = [&](Series s, const Day& day, double value) {
-    const auto it = std::lower_bound(window.begin(), window.end(), key(day),
-                                     [](const Day& d, long long k) { return key(d) < k; });
-    if (it == window.end() || !(*it == day)) {
-      ++a.outside;
-      return;
+  // The window's days are in ascending order of their keys. A series
+  // mostly follows them day by day, so the day after the last one placed
+  // is tried first, and a binary search finds any other.
+  const auto place = [&](Series s, std::size_t& next, const Day& day, double value) {
+    std::size_t at = next;
+    if (at >= window.size() || !(window[at] == day)) {
+      const auto it = std::lower_bound(window.begin(), window.end(), key(day),
+                                       [](const Day& d, long long k) { return key(d) < k; });
+      at = static_cast<std::size_t>(it - window.begin());
+      if (it == window.end() || !(*it == day)) {
+        ++a.outside[s];
+        return;
+      }
     }
-    double& slot = a.values[s][static_cast<std::size_t>(it - window.begin())];
+    next = at + 1;
+    double& slot = a.values[s][at];
     if (!std::isnan(slot)) {
-      ++a.outside;
+      ++a.outside[s];
       return;
     }
     slot = value;
     ++a.present[s];
   };
-  for (const auto& v : station) place(kStation, v.day, v.value);
+  std::size_t next = 0;
+  for (const auto& v : station) place(kStation, next, v.day, v.value);
+  next = 0;
+  std::size_t next_corrected = 0;
   for (std::size_t i = 0; i < raw.size(); ++i) {
-    place(kRaw, raw[i].day, raw[i].value);
-    if (i < corrected.size()) place(kCorrected, raw[i].day, corrected[i]);
+    place(kRaw, next, raw[i].day, raw[i].value);
+    if (i < corrected.size()) place(kCorrected, next_corrected, raw[i].day, corrected[i]);
   }
   return a;
 }

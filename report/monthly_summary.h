@@ -52,7 +52,8 @@ struct AlignedDays {
   std::vector<Day> days;
   std::array<std::vector<double>, kSeriesCount> values;
   std::array<std::size_t, kSeriesCount> present{};  // days held, per series
-  std::size_t outside = 0;                          // series values whose day is not in the window
+  // Per series, values whose day is not in the window (or repeats a day).
+  std::array<std::size_t, kSeriesCount> outside{};
 };
 
 // Aligns the three series on `window` by their days. `raw` and `corrected`

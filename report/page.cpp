@@ -79,8 +79,8 @@ std::string figure(const chart::Chart& c, std::string_view css_class,
 }
 
 std::vector<double> month_positions() {
-  std::vector<double> x;
-  for (int m = 0; m < 12; ++m) x.push_back(m);
+  std::vector<double> x(12);
+  for (int m = 0; m < 12; ++m) x[m] = m;
   return x;
 }
 
@@ -190,8 +190,10 @@ std::string header(const PageInput& in) {
     held += std::string(s ? "; " : "") + kSeriesNames[s] + " " + count(in.aligned.present[s]) +
             " of " + count(n);
   }
-  if (in.aligned.outside > 0)
-    held += "; " + count(in.aligned.outside) + " values outside the window left out";
+  if (in.aligned.outside[kStation] > 0) {
+    held +=
+        "; " + count(in.aligned.outside[kStation]) + " station days outside the window left out";
+  }
   row("Days held", held);
   row("Versions", "raincorr " + in.version + ", raincorr-report " + in.version);
   row("Made", xml_escape(in.made_at));

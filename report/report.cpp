@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include <charconv>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -33,6 +34,35 @@ RunParams decode(const std::vector<std::string>& args) {
   }
 }
 
+// Refuses an output name that would replace an input, a file of the run or
+// its log: the report never changes what the run left.
+void check_outputs(const ReportOptions& options, const RunParams& params,
+                   const std::string& output) {
+  const std::string obs = name_stem(params.file1);
+  const std::string gcm = name_stem(params.file2);
+  std::vector<std::string> kept = {std::string(trim_right(params.file1)),
+                                   std::string(trim_right(params.file2)),
+                                   gcm + ".pcp",
+                                   gcm + "_cd.pcp",
+                                   gcm + "_c.pcp",
+                                   obs + ".pkp",
+                                   gcm + ".pkp"};
+  for (const auto& stem : {obs, gcm}) {
+    kept.push_back(stem + "_1s.txt");
+    kept.push_back(stem + "_2s.txt");
+  }
+  if (!options.log.empty()) kept.push_back(options.log);
+  for (const auto* out : {&output, &options.csv, &options.summary}) {
+    if (out->empty()) continue;
+    for (const auto& file : kept) {
+      std::error_code ec;
+      if (*out == file || std::filesystem::equivalent(*out, file, ec)) {
+        throw refusal("\"" + *out + "\" is a file of the run; give the report another name", 1);
+      }
+    }
+  }
+}
+
 }  // namespace
 
 std::string report_time(const char* source_date_epoch, std::time_t now) {
@@ -60,6 +90,9 @@ void make_report(const ReportOptions& options, const std::string& made_at) {
   std::string rerun = "raincorr";
   for (const auto& a : options.args) rerun += " " + a;
 
+  const std::string output =
+      options.output.empty() ? name_stem(params.file2) + "_report.html" : options.output;
+  check_outputs(options, params, output);
   const RunFiles files = read_run(params, rerun);
   const auto window = window_days(params.year1, params.year2, params.DOY1, params.DOY2);
 
@@ -79,10 +112,9 @@ void make_report(const ReportOptions& options, const std::string& made_at) {
 
   // Days of the GCM series outside these arguments' window mean that the
   // run had other years or days.
-  AlignedDays gcm_only = align(window, {}, files.raw, {});
   const std::string series = name_stem(params.file2) + ".pcp";
-  if (gcm_only.outside > 0) {
-    throw refusal("\"" + series + "\" holds " + std::to_string(gcm_only.outside) +
+  if (in.aligned.outside[kRaw] > 0) {
+    throw refusal("\"" + series + "\" holds " + std::to_string(in.aligned.outside[kRaw]) +
                       " days outside the window of these arguments; the files are not those of "
                       "one run of these arguments: run raincorr first in this folder with the "
                       "same arguments:\n  " +
@@ -123,8 +155,6 @@ void make_report(const ReportOptions& options, const std::string& made_at) {
     in.audit = read_run_log(options.log, expected, rerun);
   }
 
-  const std::string output =
-      options.output.empty() ? name_stem(params.file2) + "_report.html" : options.output;
   // Every text is made before the first file is written, so that a refusal
   // leaves nothing behind.
   const std::string page = render_page(in);

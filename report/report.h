@@ -27,7 +27,8 @@ std::string report_time(const char* source_date_epoch, std::time_t now);
 // run_files.h and run_log.h) and writes the page, and the CSV and summary
 // when asked (each created or replaced; nothing else is written, and the
 // run's own files are never touched). Prints nothing.
-// Throws RunStop: status 1 for arguments that raincorr itself would refuse,
+// Throws RunStop: status 1 for arguments that raincorr itself would refuse
+// and for an output name that is an input, a file the run left or the log,
 // status 2 for a missing or mismatched file or log, or an output that
 // cannot be written; nothing is written then.
 void make_report(const ReportOptions& options, const std::string& made_at);

@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -229,20 +230,21 @@ RunFiles read_run(const RunParams& params, const std::string& rerun) {
                      rerun);
     }
     for (std::size_t i = 0; i < n; ++i) {
-      const auto line = detail_file->read_field(55);
-      const std::string_view text(*line);
+      // A detail record is 55 columns wide; the observed fit stands in
+      // columns 32-47.
+      const std::string_view text = detail_file->read().value_or("");
       const auto year = one_int(text.substr(0, 4));
-      const auto doy = one_int(text.substr(5, 3));
-      if (!year || !doy || !(Day{*year, *doy} == run.raw[i].day)) {
+      const auto doy = one_int(text.substr(std::min<std::size_t>(5, text.size()), 3));
+      if (text.size() != 55 || !year || !doy || !(Day{*year, *doy} == run.raw[i].day)) {
         throw mismatch(in_quotes(detail) + ", line " + std::to_string(i + 1) +
-                           ": its day is not day " + std::to_string(i + 1) + " of " +
+                           ": not a detail record of day " + std::to_string(i + 1) + " of " +
                            in_quotes(series),
                        rerun);
       }
       const int m = month_of(run.raw[i].day);
       if (run.detail_alpha[m - 1].empty()) {
-        run.detail_alpha[m - 1] = line->substr(31, 8);
-        run.detail_beta[m - 1] = line->substr(39, 8);
+        run.detail_alpha[m - 1] = text.substr(31, 8);
+        run.detail_beta[m - 1] = text.substr(39, 8);
       }
     }
   }

@@ -14,8 +14,6 @@
 namespace raincorr::report {
 namespace {
 
-constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-
 // A value line of the run's console: a label ending in "(", the month
 // right-aligned in `month_width` columns, ")=", and a value field of
 // `value_width` characters.
@@ -61,22 +59,22 @@ class LogReader {
 
     std::size_t i = heading(6, "Truncating monthly group arrays of historical data at...");
     i = block(i + 1, kPosit, nonzero(fits.obs_posit, fits.obs_posit), 4,
-              [&](int m, std::string v) { audit.months[m - 1].obs_posit = std::move(v); });
+              [&](int m, const std::string& v) { audit.months[m - 1].obs_posit = v; });
     i = heading(i, "Truncating monthly group arrays of daily GCM data at...");
     i = block(i + 1, kPosit, nonzero(fits.posit, fits.posit), 4,
-              [&](int m, std::string v) { audit.months[m - 1].posit = std::move(v); });
+              [&](int m, const std::string& v) { audit.months[m - 1].posit = v; });
     i = heading(i, "Determining which case...");
     i = block(i + 1, kCase, all(fits.ties.case_), 4,
-              [&](int m, std::string v) { audit.months[m - 1].case_ = std::move(v); });
+              [&](int m, const std::string& v) { audit.months[m - 1].case_ = v; });
     i = heading(i, "Refill or Not???...");
     i = block(i + 1, kCountfill, all(fits.ties.countfill), 4,
-              [&](int m, std::string v) { audit.months[m - 1].countfill = std::move(v); });
+              [&](int m, const std::string& v) { audit.months[m - 1].countfill = v; });
     i = heading(i, "Data to allocate..");
     i = block(i + 1, kData2alloc, all(fits.ties.data2alloc), 4,
-              [&](int m, std::string v) { audit.months[m - 1].data2alloc = std::move(v); });
+              [&](int m, const std::string& v) { audit.months[m - 1].data2alloc = v; });
     i = heading(i, "Size of data in each month:");
     i = block(i + 1, kCounter, nonzero(fits.month_size, fits.month_size), 4,
-              [](int, std::string) {});
+              [](int, const std::string&) {});
     std::array<std::string, 12> no_ppt;
     if (expected_.emp_gamma != 2) {
       for (int m = 0; m < 12; ++m) {
@@ -86,7 +84,7 @@ class LogReader {
     // One line holding two blanks stands between the sizes and the cut values.
     if (i < lines_.size() && lines_[i].empty()) ++i;
     i = block(i, kNoPpt, no_ppt, 7,
-              [&](int m, std::string v) { audit.months[m - 1].no_ppt = std::move(v); });
+              [&](int m, const std::string& v) { audit.months[m - 1].no_ppt = v; });
     i = heading(i, "Performing bias correction of daily non-zero GCM outputs...");
     // A method number below 0 prints no banner.
     if (expected_.emp_gamma >= 0) expect_at(++i, banner());
@@ -171,8 +169,10 @@ class LogReader {
       keep(m, shown);
       last = m;
     }
-    for (int m = last + 1; m <= 12; ++m) {
-      if (want[m - 1].empty()) continue;
+    // The months after the last line read must have printed nothing.
+    for (std::size_t k = static_cast<std::size_t>(last); k < want.size(); ++k) {
+      if (want[k].empty()) continue;
+      const int m = static_cast<int>(k) + 1;
       const std::string label = std::string(layout.label) + int_field(m, layout.month_width) + ")=";
       if (i >= lines_.size()) cut(label);
       foreign(i + 1, "the line " + label + " of this run is missing");
