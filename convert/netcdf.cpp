@@ -517,6 +517,7 @@ void convert_netcdf(const NetcdfOptions& options, const std::vector<fs::path>& f
           ++negatives;
           mm = 0;
         }
+        mm += 0.0;  // a stored -0 is written 0.0000, not -0.0000
       }
       series.push_back(mm);
     }

@@ -269,6 +269,7 @@ TEST(NetcdfConvert, EveryUnitSpelling) {
       {"mm/day", 2.16, "2.1600"},
       {"mm d-1", 2.16, "2.1600"},
       {"mm day-1", 2.16, "2.1600"},
+      {"mm/day", -0.0, "0.0000"},  // not "-0.0000"
       {"m s-1", 2.5e-8, "2.1600"},
       {"K", 1, "units \"K\" are not a rainfall rate"},
       {"kg m-2", 1, "units \"kg m-2\" are not a rainfall rate"},
