@@ -1,6 +1,7 @@
 #include "datafiles/gcm_prepare.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -40,6 +41,7 @@ struct Pieces {
   std::string month;
   std::int32_t year = 0;
   double value = 0.0;
+  std::string value_text;  // the value as written, for messages
 };
 
 // Columns first..last (1-based) of the 80-column buffer.
@@ -96,14 +98,35 @@ Pieces read_pieces(const LineFile& file, const PieceSpots& spots, std::string_vi
   if (read_first(year, p.year) != ReadStatus::kOk) throw bad("year", spots.year, year);
   if (read_first(value, p.value) != ReadStatus::kOk)
     throw bad("rainfall value", spots.value, value);
+  const auto first = value.find_first_not_of(' ');
+  const auto word = value.substr(first);
+  p.value_text = word.substr(0, word.find(' '));
   return p;
 }
 
-// The prepared rainfall: one decimal in five columns. A value too large for
-// them, an infinite one included, fills the field with asterisks.
-std::string rainfall_field(double value) {
-  if (!std::isfinite(value)) return std::string(5, '*');
-  return fixed_field(value, 5, 1);
+// The prepared rainfall: one decimal in five columns.
+std::string rainfall_field(double value) { return fixed_field(value, 5, 1); }
+
+// A day whose rainfall does not fit the five columns (999.95 mm or more
+// once rounded, or not finite) would reach the prepared file as asterisks
+// and stop the run later at a line of a file the user never wrote. It is
+// refused here, at its own line, with the likeliest cause for the raw
+// layouts: a file in kg m-2 s-1 (mm/s) read as m/s.
+void check_fits(const LineFile& file, const Pieces& pieces, int layout, double value) {
+  if (std::isfinite(value) && rainfall_field(value).front() != '*') return;
+  char converted[32];
+  auto [end, ec] =
+      std::to_chars(converted, converted + sizeof converted, value, std::chars_format::general, 7);
+  if (ec != std::errc()) end = converted;
+  std::string what = "rainfall " + shown_text(pieces.value_text) + " is " +
+                     std::string(converted, end) +
+                     " mm/day, too large for the prepared weather file (at most 999.9)";
+  if (layout != 1) {
+    what +=
+        "; layouts 0 and 2 are taken to be in m s-1 and multiplied by 86400000, so a file "
+        "in kg m-2 s-1 (mm s-1) gives values 1000 times too large";
+  }
+  throw read_error(file.name(), file.line_number(), what);
 }
 
 }  // namespace
@@ -163,6 +186,7 @@ void GCM_PREPARE2(const std::string& name, int& formt, std::ostream& console) {
 
       double value = pieces->value < 0.0 ? 0.0 : pieces->value;
       if (layout != 1) value *= kRawToMm;
+      check_fits(*in, *pieces, layout, value);
       if (const int m = month_number(pieces->month); m != 0) month = m;
       if (month == 0) {
         throw read_error(file_name, in->line_number(),
