@@ -543,6 +543,31 @@ data:
   }
 }
 
+TEST(NetcdfConvert, ChunkedCompressedNetcdf4IsReadWhole) {
+  // 2,100 days in chunks of 7 along time, compressed: the series is read in
+  // several blocks of whole chunks and must come out whole and in order.
+  ScratchDir dir;
+  Cdl cdl = days("standard", "days since 1990-01-01", 2100);
+  cdl.lon = {0, 1};
+  cdl.values.clear();
+  for (int k = 0; k < 2100; ++k) {
+    cdl.values.push_back(k % 97);
+    cdl.values.push_back(-1);  // the other cell
+  }
+  cdl.attributes = "    pr:_ChunkSizes = 7, 1, 2 ;\n    pr:_DeflateLevel = 1 ;\n";
+  make_netcdf("f.nc", cdl.text(), "nc4");
+  std::ostringstream log;
+  convert_netcdf({}, {"f.nc"}, "out.txt", log);
+  std::vector<double> want;
+  for (int k = 0; k < 2100; ++k) want.push_back(k % 97);
+  std::vector<std::string> lines;
+  std::istringstream in(read_file("out.txt"));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 2102u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
+            want_lines("1990-01-01", want));
+}
+
 TEST(NetcdfConvert, TimeStepsMustBeConsecutiveModelDays) {
   struct Case {
     const char* label;
