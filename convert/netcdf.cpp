@@ -475,10 +475,31 @@ void convert_netcdf(const NetcdfOptions& options, const std::vector<fs::path>& f
     std::vector<std::size_t> count(info.dims.size(), 1);
     start[info.y_pos] = cell.j;
     start[info.x_pos] = cell.i;
-    count[info.time_pos] = info.steps;
     std::vector<double> raw(info.steps);
-    f.check(nc_get_vara_double(f.id(), info.varid, start.data(), count.data(), raw.data()),
-            "reading \"" + options.var + "\"");
+    // Blocks of time steps: HDF5 keeps bookkeeping for every chunk that one
+    // read touches, which for day-sized chunks over a century is far more
+    // than the series itself. A block spans whole chunks along time, so each
+    // chunk is read and unpacked once and a chunk cache would only cost
+    // memory.
+    std::size_t block = 1024;
+    int format = 0;
+    if (nc_inq_format(f.id(), &format) == NC_NOERR &&
+        (format == NC_FORMAT_NETCDF4 || format == NC_FORMAT_NETCDF4_CLASSIC)) {
+      int storage = 0;
+      std::vector<std::size_t> chunks(info.dims.size(), 0);
+      if (nc_inq_var_chunking(f.id(), info.varid, &storage, chunks.data()) == NC_NOERR &&
+          storage == NC_CHUNKED && chunks[info.time_pos] > 0) {
+        const std::size_t along_time = chunks[info.time_pos];
+        block = along_time * std::max<std::size_t>(1, block / along_time);
+      }
+      nc_set_var_chunk_cache(f.id(), info.varid, 0, 0, 1.0f);
+    }
+    for (std::size_t t0 = 0; t0 < info.steps; t0 += block) {
+      start[info.time_pos] = t0;
+      count[info.time_pos] = std::min(block, info.steps - t0);
+      f.check(nc_get_vara_double(f.id(), info.varid, start.data(), count.data(), raw.data() + t0),
+              "reading \"" + options.var + "\"");
+    }
     for (std::size_t s = 0; s < raw.size(); ++s) {
       const double r = raw[s];
       double mm = 0;
@@ -496,6 +517,7 @@ void convert_netcdf(const NetcdfOptions& options, const std::vector<fs::path>& f
           ++negatives;
           mm = 0;
         }
+        mm += 0.0;  // a stored -0 is written 0.0000, not -0.0000
       }
       series.push_back(mm);
     }

@@ -269,6 +269,7 @@ TEST(NetcdfConvert, EveryUnitSpelling) {
       {"mm/day", 2.16, "2.1600"},
       {"mm d-1", 2.16, "2.1600"},
       {"mm day-1", 2.16, "2.1600"},
+      {"mm/day", -0.0, "0.0000"},  // not "-0.0000"
       {"m s-1", 2.5e-8, "2.1600"},
       {"K", 1, "units \"K\" are not a rainfall rate"},
       {"kg m-2", 1, "units \"kg m-2\" are not a rainfall rate"},
@@ -540,6 +541,31 @@ data:
     EXPECT_NE(std::string(e.what()).find("dimension \"height\" of size 2"), std::string::npos)
         << e.what();
   }
+}
+
+TEST(NetcdfConvert, ChunkedCompressedNetcdf4IsReadWhole) {
+  // 2,100 days in chunks of 7 along time, compressed: the series is read in
+  // several blocks of whole chunks and must come out whole and in order.
+  ScratchDir dir;
+  Cdl cdl = days("standard", "days since 1990-01-01", 2100);
+  cdl.lon = {0, 1};
+  cdl.values.clear();
+  for (int k = 0; k < 2100; ++k) {
+    cdl.values.push_back(k % 97);
+    cdl.values.push_back(-1);  // the other cell
+  }
+  cdl.attributes = "    pr:_ChunkSizes = 7, 1, 2 ;\n    pr:_DeflateLevel = 1 ;\n";
+  make_netcdf("f.nc", cdl.text(), "nc4");
+  std::ostringstream log;
+  convert_netcdf({}, {"f.nc"}, "out.txt", log);
+  std::vector<double> want;
+  for (int k = 0; k < 2100; ++k) want.push_back(k % 97);
+  std::vector<std::string> lines;
+  std::istringstream in(read_file("out.txt"));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 2102u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
+            want_lines("1990-01-01", want));
 }
 
 TEST(NetcdfConvert, TimeStepsMustBeConsecutiveModelDays) {
