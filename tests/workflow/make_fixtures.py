@@ -4,7 +4,9 @@
     python3 tests/workflow/make_fixtures.py EXAMPLES_DIR OUT_DIR
 
 OUT_DIR gets:
-  stobs.wtd, gcmdaily.txt   the examples themselves;
+  stobs.wtd, gcmdaily.txt,  the examples themselves;
+  EXAMPLE0001.dly,
+  pr_day_example.nc
   USC00000001.dly           the example station's rainfall as a GHCN-Daily
                             file (PRCP in tenths of mm, days past a month's
                             end -9999);
@@ -30,7 +32,7 @@ MONTHS = {m: i + 1 for i, m in enumerate(
 def main():
     examples, out = sys.argv[1], sys.argv[2]
     os.makedirs(out, exist_ok=True)
-    for name in ("stobs.wtd", "gcmdaily.txt"):
+    for name in ("stobs.wtd", "gcmdaily.txt", "EXAMPLE0001.dly", "pr_day_example.nc"):
         shutil.copy(os.path.join(examples, name), os.path.join(out, name))
 
     # Station: WTD lines "YYYYDDD ... RAIN" -> monthly PRCP records.

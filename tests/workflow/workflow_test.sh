@@ -3,7 +3,7 @@
 #
 #   tests/workflow/workflow_test.sh local|slurm|bad-manifest BIN_DIR
 #
-# local:        five pairs (text and NetCDF models, WTD and GHCN stations, all
+# local:        six pairs (text and NetCDF models, WTD and GHCN stations, all
 #               three methods, one pair whose station raincorr refuses) with
 #               snakemake --cores 2; checks summary.csv row by row and
 #               index.html (well formed, failures first, every report linked).
@@ -61,13 +61,15 @@ wtd-text-gamma,../data/stobs.wtd,../data/gcmdaily.txt,,,1976,2001,1,365,0.1,0,0
 ghcn-netcdf-empirical,../data/USC00000001.dly,../data/pr_day_EX_*.nc,-1.3,36.7,1976,2001,1,365,0.1,1,0
 wtd-netcdf-mult,../data/stobs.wtd,../data/pr_day_EX_*.nc,-1.25,36.75,1980,1990,100,200,0.5,2,
 ghcn-text-gamma,../data/USC00000001.dly,../data/gcmdaily.txt,,,1976,2001,60,120,0.2,0,1
+shipped-ghcn-netcdf,../data/EXAMPLE0001.dly,../data/pr_day_example.nc,-1.29,36.8,1991,1994,1,365,0.1,0,0
 broken-station,../data/broke.wtd,../data/gcmdaily.txt,,,1976,2001,1,365,0.1,0,0
 CSV
-ok_ids=(wtd-text-gamma ghcn-netcdf-empirical wtd-netcdf-mult ghcn-text-gamma)
+ok_ids=(wtd-text-gamma ghcn-netcdf-empirical wtd-netcdf-mult ghcn-text-gamma shipped-ghcn-netcdf)
 # Days corrected, from the windows: 25 whole years 1976-2000 hold 7 leap
 # days; a window after February keeps its length in leap years.
 declare -A want_days=([wtd-text-gamma]=$((25 * 365 + 7)) [ghcn-netcdf-empirical]=$((25 * 365 + 7))
-  [wtd-netcdf-mult]=$((10 * 101)) [ghcn-text-gamma]=$((25 * 61)))
+  [wtd-netcdf-mult]=$((10 * 101)) [ghcn-text-gamma]=$((25 * 61))
+  [shipped-ghcn-netcdf]=$((3 * 365 + 1)))
 
 run_local() {  # results folder
   in_work "$work/local.out" snakemake -s "$src/workflow/Snakefile" --cores 2 --quiet \
@@ -81,10 +83,10 @@ check_results() {  # results folder
   [ -f "$csv" ] || fail "no summary.csv"
   local want="id,status,exit_status,message,days,mean_error_raw,mean_error_corrected,wet_error_raw,wet_error_corrected,report"
   [ "$(sed -n 1p "$csv")" = "$want" ] || fail "summary header: $(sed -n 1p "$csv")"
-  [ "$(wc -l < "$csv")" -eq 6 ] || fail "summary.csv has $(wc -l < "$csv") lines, not 6"
+  [ "$(wc -l < "$csv")" -eq 7 ] || fail "summary.csv has $(wc -l < "$csv") lines, not 7"
   # The failure, with raincorr's message for a blank rainfall field.
-  [ "$(sed -n 6p "$csv")" = 'broken-station,failed,1,"Error reading file, your data is very bad man!",,,,,,' ] \
-    || fail "failure row: $(sed -n 6p "$csv")"
+  [ "$(sed -n 7p "$csv")" = 'broken-station,failed,1,"Error reading file, your data is very bad man!",,,,,,' ] \
+    || fail "failure row: $(sed -n 7p "$csv")"
   [ -f "$results/broken-station/run.log" ] || fail "the failed pair left no run.log"
   local n=2 id
   for id in "${ok_ids[@]}"; do
@@ -112,6 +114,8 @@ check_results() {  # results folder
   # Converted inputs take the source's name with the new extension.
   [ -f "$results/ghcn-netcdf-empirical/USC00000001.wtd" ] && \
     [ -f "$results/ghcn-netcdf-empirical/pr_day_EX_1976-1988.txt" ] && \
+    [ -f "$results/shipped-ghcn-netcdf/EXAMPLE0001.wtd" ] && \
+    [ -f "$results/shipped-ghcn-netcdf/pr_day_example.txt" ] && \
     [ -f "$results/ghcn-netcdf-empirical/pr_da_cd.pcp" ] && \
     [ -L "$results/wtd-text-gamma/stobs.wtd" ] && [ -f "$results/wtd-text-gamma/gcmda_cd.pcp" ] \
     || fail "pair folders do not hold the inputs and outputs under their names"
@@ -134,7 +138,7 @@ class Rows(html.parser.HTMLParser):
         if tag == "script": self.external.append("script")
 p = Rows(); p.feed(open(page).read())
 body = p.rows[1:]  # the header row first
-assert body[0] == "failed" and body[1:] == [""] * 4, body
+assert body[0] == "failed" and body[1:] == [""] * 5, body
 for i in ok:
     assert f"{i}/report.html" in p.links, i
     assert os.path.isfile(os.path.join(results, i, "report.html")), i
@@ -167,7 +171,7 @@ case "$mode" in
     check_results "$work/slurm"
     diff -r "$work/local" "$work/slurm" || fail "local and Slurm results differ"
     jobs=$(find "$work/.snakemake/slurm_logs" -name '*.log' | wc -l)
-    [ "$jobs" -eq 1 ] || fail "five pairs made $jobs Slurm jobs, not one group job"
+    [ "$jobs" -eq 1 ] || fail "six pairs made $jobs Slurm jobs, not one group job"
     grep -q 'group_pairs' <<< "$(find "$work/.snakemake/slurm_logs")" || fail "pairs not grouped"
     "$src/workflow/slurm-local/down.sh" "$cluster" || fail "down.sh failed"
     cluster=""
