@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "datafiles/calendar.h"
 #include "textio/fields.h"
@@ -11,6 +12,39 @@
 #include "textio/run_stop.h"
 
 namespace raincorr {
+namespace {
+
+// Year and day of year of a series record, read as two free-form integers
+// from the year (columns 2-5), a blank and the day (columns 6-8), so a field
+// may hold its number anywhere: as one read statement over the line
+// "yyyy ddd" would read them, a carriage return at its end dropped as a
+// line end. False when the two are not both integers.
+bool read_date(std::string_view record, std::int32_t& year, std::int32_t& doy) {
+  char date[8];
+  record.copy(date, 4, 1);
+  date[4] = ' ';
+  record.copy(date + 5, 3, 5);
+  std::string_view text(date, sizeof date);
+  if (text.back() == '\r') text.remove_suffix(1);
+  // The first value, then the next one after it.
+  std::size_t end = 0;
+  const auto next = [&text, &end]() {
+    std::size_t b = end;
+    while (b < text.size() && (text[b] == ' ' || text[b] == '\t' || text[b] == ',')) ++b;
+    end = b;
+    while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != ',') ++end;
+    return text.substr(b, end - b);
+  };
+  const auto y = parse_int(next());
+  if (!y) return false;
+  const auto d = parse_int(next());
+  if (!d) return false;
+  year = *y;
+  doy = *d;
+  return true;
+}
+
+}  // namespace
 
 void DUMPF2(const std::string& name, std::ostream& console) {
   const std::string stem = name_stem(text_field(name, kTextWidth));
@@ -35,21 +69,14 @@ void DUMPF2(const std::string& name, std::ostream& console) {
   while (!series.at_end()) {
     const auto raw = series.read();
     if (!raw) throw system_stop("Error reading line");
-    record.fill(' ');
-    raw->copy(record.data(), std::min(raw->size(), record.size()));
+    const std::size_t kept = std::min(raw->size(), record.size());
+    raw->copy(record.data(), kept);
+    std::fill(record.begin() + static_cast<std::ptrdiff_t>(kept), record.end(), ' ');
     const std::string_view text(record.data(), record.size());
 
-    // Year and day of year are read as two free-form integers from the
-    // year, a blank and the day, so a field may hold its number anywhere.
-    std::string date(text.substr(1, 4));
-    date += ' ';
-    date += text.substr(5, 3);
-    LineFile date_record(series_name, std::move(date));
-    FreeformReader reader(date_record);
-    reader.begin();
     std::int32_t year = 0;
     std::int32_t doy = 0;
-    if (reader.read(year) != ReadStatus::kOk || reader.read(doy) != ReadStatus::kOk) {
+    if (!read_date(text, year, doy)) {
       // The records grouped so far stay in their class files, as they
       // would had each been written the moment it was read.
       for (std::size_t m = 0; m < 12; ++m) write_text_file(class_names[m], classes[m]);
@@ -58,9 +85,10 @@ void DUMPF2(const std::string& name, std::ostream& console) {
           "year and day of year " + shown_text(text.substr(1, 7)) + " are not two integers");
     }
     std::string& out = classes[static_cast<std::size_t>(DOYTEST(LEAPYEAR(year), doy)) - 1];
-    out += ' ';
-    out += text.substr(9, 6);
-    out += '\n';
+    char line[8] = {' '};
+    std::memcpy(line + 1, record.data() + 9, 6);
+    line[7] = '\n';
+    out.append(line, sizeof line);
   }
   for (std::size_t m = 0; m < 12; ++m) write_text_file(class_names[m], classes[m]);
 }

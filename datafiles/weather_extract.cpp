@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "datafiles/calendar.h"
@@ -19,27 +20,32 @@ namespace {
 // end, stop) before it keep their line numbers in a leap year.
 constexpr int kLastFebruaryDay = 59;
 
+// A record of the series file: a blank, the date code, the rainfall and a
+// line feed.
+constexpr std::size_t kSeriesRecord = 1 + 8 + 5 + 1;
+
 // Walks the weather file by line counts and collects the three series files.
 // Every read may meet the end of the file; the moves then return false and
 // the selection stops where it is, keeping what has been taken.
 class Selection {
  public:
-  Selection(LineFile& in, std::string_view year2, int doy1, int doy2)
-      : in_(in), year2_(year2), doy1_(doy1), doy2_(doy2) {
+  Selection(LineFile& in, std::string_view year2, int doy1, int doy2, OutFile& values,
+            OutFile& dated)
+      : values(values), dated(dated), in_(in), year2_(year2), doy1_(doy1), doy2_(doy2) {
     // At most one record per input line: reserving up front spares the
     // copies of repeated growth on long files (untouched pages cost nothing).
     const std::size_t lines = in.count_lines();
-    series.reserve(lines * 15);
-    values.reserve(lines * 6);
-    dated.reserve(lines * 15);
+    series.reserve(lines * kSeriesRecord);
     source_lines.reserve(lines);
   }
 
   void run();
 
+  // The series is kept whole for the check pass; the other two files are
+  // written as the records come.
   std::string series;  // <stem>.pcp
-  std::string values;  // <stem>.pkp
-  std::string dated;   // <stem>_y.pcp
+  OutFile& values;     // <stem>.pkp
+  OutFile& dated;      // <stem>_y.pcp
   // The input line of each record, so that a record the check pass cannot
   // read is reported where it can be mended: in the weather file.
   std::vector<std::size_t> source_lines;
@@ -70,20 +76,25 @@ class Selection {
     return true;
   }
   void write() {
-    const auto date = cols(1, 8);
-    const auto rain = cols(27, 31);
-    series += ' ';
-    series += date;
-    series += rain;
-    series += '\n';
-    values += rain;
-    values += '\n';
-    dated += cols(1, 4);
-    dated += ' ';
-    dated += cols(5, 7);
-    dated += ' ';
-    dated += rain;
-    dated += '\n';
+    // Series: a blank, columns 1-8 and the rainfall in columns 27-31.
+    char record[kSeriesRecord];
+    record[0] = ' ';
+    std::memcpy(record + 1, line_.data(), 8);
+    std::memcpy(record + 9, line_.data() + 26, 5);
+    record[14] = '\n';
+    series.append(record, sizeof record);
+    // Values: the rainfall alone.
+    char* p = values.room(6);
+    std::memcpy(p, record + 9, 6);
+    values.commit(p + 6);
+    // Dated: year, day of year and rainfall, blank-separated.
+    p = dated.room(15);
+    std::memcpy(p, line_.data(), 4);
+    p[4] = ' ';
+    std::memcpy(p + 5, line_.data() + 4, 3);
+    p[8] = ' ';
+    std::memcpy(p + 9, record + 9, 6);
+    dated.commit(p + 15);
     source_lines.push_back(in_.line_number());
   }
   bool is_year2() const { return cols(1, 4) == year2_; }
@@ -157,7 +168,8 @@ void Selection::run() {
 // at the line of `weather_file` that the record came from.
 std::size_t check_series(LineFile& series, const std::string& weather_file,
                          const std::vector<std::size_t>& source_lines) {
-  const std::size_t n = series.count_lines();
+  // One line per record.
+  const std::size_t n = source_lines.size();
   FreeformReader reader(series);
   auto bad = [&](std::string_view what) {
     const std::size_t record = reader.line_number();
@@ -195,18 +207,20 @@ void WTD_EXTRACT2(const std::string& name, const std::string& stem, int doy1, in
   const std::string series_name = out_stem + ".pcp";
   const std::string values_name = out_stem + ".pkp";
   const std::string dated_name = out_stem + "_y.pcp";
-  for (const auto* f : {&series_name, &values_name, &dated_name}) write_text_file(*f, "");
+  write_text_file(series_name, "");
+  OutFile values(values_name);
+  OutFile dated(dated_name);
 
   const std::string year1 = text_field(year1_text, 4);
   const std::string year2 = text_field(year2_text, 4);
   JUMP_LABEL(*in, year1, kTextWidth);
   console << "Extracting data from " << file_name << " please wait...\n";
 
-  Selection selection(*in, year2, doy1, doy2);
+  Selection selection(*in, year2, doy1, doy2, values, dated);
   const auto write_outputs = [&] {
     write_text_file(series_name, selection.series);
-    write_text_file(values_name, selection.values);
-    write_text_file(dated_name, selection.dated);
+    values.close();
+    dated.close();
   };
   try {
     selection.run();

@@ -49,14 +49,15 @@ ReadStatus parse_into(std::string_view token, T& v) {
 }  // namespace
 
 std::optional<std::int32_t> parse_int(std::string_view token) {
-  std::size_t i = 0;
+  const char* p = token.data();
+  const char* const end = p + token.size();
   bool negative = false;
-  if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
-  const std::size_t n = digits(token.substr(i));
-  if (n == 0 || i + n != token.size()) return std::nullopt;
+  if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  if (p == end) return std::nullopt;
   std::int64_t value = 0;
-  for (std::size_t k = i; k < token.size(); ++k) {
-    value = value * 10 + (token[k] - '0');
+  for (; p != end; ++p) {
+    if (!is_digit(*p)) return std::nullopt;
+    value = value * 10 + (*p - '0');
     if (value > std::int64_t{2147483648}) return std::nullopt;
   }
   if (negative) value = -value;
@@ -96,6 +97,13 @@ std::optional<double> parse_real(std::string_view token) {
   }
   if (i != token.size()) return std::nullopt;
   double value = 0.0;
+  // A value already in the form from_chars takes (no '+' in front, no D
+  // exponent), as nearly every value in the data files is, is converted
+  // where it stands; the copy gives the same text and so the same value.
+  if (n == token.size()) {
+    const auto r = std::from_chars(token.data(), token.data() + token.size(), value);
+    if (r.ec == std::errc() && r.ptr == token.data() + token.size()) return value;
+  }
   if (n < sizeof text) {
     const auto r = std::from_chars(text, text + n, value);
     if (r.ec == std::errc() && r.ptr == text + n) return value;

@@ -1,40 +1,71 @@
 #include "textio/linefile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <utility>
 
 #include "textio/run_stop.h"
 
 namespace raincorr {
+namespace {
+
+// A line buffer large enough that a refill is rare; it grows for a longer
+// line.
+constexpr std::size_t kInitialCapacity = std::size_t{1} << 18;
+
+// Opens `path` for reading when it names a regular file; -1 otherwise. Only
+// regular files: opening a FIFO would wait for a writer, and a device such
+// as /dev/zero never ends.
+int open_regular(const std::string& path, struct stat& st) {
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+// Reads up to `n` bytes; 0 at the end of the file, -1 on an error.
+ssize_t read_some(int fd, char* to, std::size_t n) {
+  for (;;) {
+    const ssize_t got = ::read(fd, to, n);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
+}  // namespace
 
 std::optional<LineFile> LineFile::open(const std::string& path) {
-  // Only regular files: opening a FIFO would wait for a writer, and a
-  // device such as /dev/zero never ends.
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return std::nullopt;
-  // Read straight into the string at the file's known size: the inputs run
-  // to tens of megabytes, and every extra copy shows in the run time. A file
-  // that grows meanwhile is read on in blocks.
-  std::string text;
-  std::size_t got = 0;
-  if (st.st_size > 0) {
-    text.resize(static_cast<std::size_t>(st.st_size));
-    got = std::fread(text.data(), 1, text.size(), f);
-    text.resize(got);
+  const int fd = open_regular(path, st);
+  if (fd < 0) return std::nullopt;
+  // Read straight into a buffer of the file's known size, never zero-filled
+  // first: the inputs run to tens of megabytes, and every extra pass over
+  // them shows in the run time. A file that grows meanwhile is read on.
+  std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
+  auto bytes = std::make_unique_for_overwrite<char[]>(capacity);
+  std::size_t size = 0;
+  for (;;) {
+    if (size == capacity) {
+      auto grown = std::make_unique_for_overwrite<char[]>(capacity * 2);
+      std::memcpy(grown.get(), bytes.get(), size);
+      bytes = std::move(grown);
+      capacity *= 2;
+    }
+    const ssize_t got = read_some(fd, bytes.get() + size, capacity - size);
+    if (got < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    size += static_cast<std::size_t>(got);
   }
-  char block[1 << 16];
-  while ((got = std::fread(block, 1, sizeof block, f)) > 0) text.append(block, got);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) return std::nullopt;
-  return LineFile(path, std::move(text));
+  ::close(fd);
+  return LineFile(path, std::move(bytes), size);
 }
 
 LineFile LineFile::open_or_stop(const std::string& path) {
@@ -44,15 +75,19 @@ LineFile LineFile::open_or_stop(const std::string& path) {
 }
 
 LineFile::LineFile(std::string name, std::string text)
-    : name_(std::move(name)), text_(std::move(text)) {}
+    : name_(std::move(name)), owned_(std::move(text)), size_(owned_.size()) {}
+
+LineFile::LineFile(std::string name, std::unique_ptr<char[]> bytes, std::size_t size)
+    : name_(std::move(name)), bytes_(std::move(bytes)), size_(size) {}
 
 std::optional<std::string_view> LineFile::read() {
   if (at_end()) return std::nullopt;
-  const auto nl = text_.find('\n', pos_);
-  const std::size_t end = nl == std::string::npos ? text_.size() : nl;
-  std::string_view line(text_.data() + pos_, end - pos_);
+  const std::string_view text = this->text();
+  const auto nl = text.find('\n', pos_);
+  const std::size_t end = nl == std::string_view::npos ? text.size() : nl;
+  std::string_view line(text.data() + pos_, end - pos_);
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  pos_ = nl == std::string::npos ? text_.size() : nl + 1;
+  pos_ = nl == std::string_view::npos ? text.size() : nl + 1;
   ++line_number_;
   return line;
 }
@@ -67,20 +102,156 @@ std::optional<std::string> LineFile::read_field(std::size_t width) {
 
 void LineFile::step_back() {
   if (pos_ == 0) return;
+  const std::string_view text_ = text();
   // pos_ is just after the line read last: skip its line feed (absent only
   // for a last line without one), then find the line feed before it.
   std::size_t i = pos_;
   if (text_[i - 1] == '\n') --i;
-  const auto prev_nl = i == 0 ? std::string::npos : text_.rfind('\n', i - 1);
-  pos_ = prev_nl == std::string::npos ? 0 : prev_nl + 1;
+  const auto prev_nl = i == 0 ? std::string_view::npos : text_.rfind('\n', i - 1);
+  pos_ = prev_nl == std::string_view::npos ? 0 : prev_nl + 1;
   if (line_number_ > 0) --line_number_;
 }
 
 std::size_t LineFile::count_lines() const {
-  if (text_.empty()) return 0;
-  std::size_t n = static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '\n'));
-  if (text_.back() != '\n') ++n;
+  const std::string_view text = this->text();
+  if (text.empty()) return 0;
+  // Eight bytes at a time: a byte of the word equal to a line feed becomes
+  // zero after the exclusive or, and the expression below sets the top bit
+  // of exactly the zero bytes (no carry runs between bytes); shifted down to
+  // ones, the bytes are summed by one multiplication into the top byte.
+  constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
+  constexpr std::uint64_t kFeeds = 0x0a0a0a0a0a0a0a0aULL;
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  std::size_t n = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    word ^= kFeeds;
+    const std::uint64_t zero_bytes = ~(((word & kLow7) + kLow7) | word | kLow7);
+    n += static_cast<std::size_t>(((zero_bytes >> 7) * kOnes) >> 56);
+  }
+  for (; i < text.size(); ++i) n += text[i] == '\n' ? 1 : 0;
+  if (text.back() != '\n') ++n;
   return n;
+}
+
+std::optional<LineStream> LineStream::open(const std::string& path) {
+  struct stat st;
+  const int fd = open_regular(path, st);
+  if (fd < 0) return std::nullopt;
+  return LineStream(path, fd);
+}
+
+LineStream::LineStream(std::string name, int fd)
+    : name_(std::move(name)),
+      fd_(fd),
+      buffer_(std::make_unique_for_overwrite<char[]>(kInitialCapacity)),
+      capacity_(kInitialCapacity) {}
+
+LineStream::LineStream(LineStream&& other) noexcept
+    : name_(std::move(other.name_)),
+      fd_(std::exchange(other.fd_, -1)),
+      buffer_(std::move(other.buffer_)),
+      capacity_(other.capacity_),
+      begin_(other.begin_),
+      end_(other.end_),
+      line_number_(other.line_number_) {}
+
+LineStream::~LineStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool LineStream::fill() {
+  if (fd_ < 0) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == capacity_) {
+    auto grown = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
+    std::memcpy(grown.get(), buffer_.get(), end_);
+    buffer_ = std::move(grown);
+    capacity_ *= 2;
+  }
+  const ssize_t got = read_some(fd_, buffer_.get() + end_, capacity_ - end_);
+  if (got <= 0) {
+    // The end of the file, or a file that cannot be read on: either way no
+    // more lines come from it.
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  end_ += static_cast<std::size_t>(got);
+  return true;
+}
+
+void LineStream::load_rest() {
+  // Each fill grows the buffer once it is full, so nothing read is dropped.
+  while (fill()) {
+  }
+}
+
+std::optional<std::string_view> LineStream::read() {
+  const char* nl = nullptr;
+  for (;;) {
+    nl = static_cast<const char*>(std::memchr(buffer_.get() + begin_, '\n', end_ - begin_));
+    if (nl != nullptr || !fill()) break;
+  }
+  if (nl == nullptr && begin_ == end_) return std::nullopt;
+  const char* first = buffer_.get() + begin_;
+  const char* last = nl != nullptr ? nl : buffer_.get() + end_;
+  std::string_view line(first, static_cast<std::size_t>(last - first));
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  begin_ = static_cast<std::size_t>(last - buffer_.get()) + (nl != nullptr ? 1 : 0);
+  ++line_number_;
+  return line;
+}
+
+OutFile::OutFile(const std::string& path)
+    : path_(path), buffer_(std::make_unique_for_overwrite<char[]>(kChunk)) {
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd_ < 0) throw open_error(path, std::string("cannot be created: ") + std::strerror(errno));
+}
+
+OutFile::~OutFile() {
+  if (fd_ < 0) return;
+  flush();
+  ::close(fd_);
+}
+
+void OutFile::append(std::string_view text) {
+  while (!text.empty()) {
+    if (used_ == kChunk) flush();
+    const std::size_t n = std::min(text.size(), kChunk - used_);
+    std::memcpy(buffer_.get() + used_, text.data(), n);
+    used_ += n;
+    text.remove_prefix(n);
+  }
+}
+
+void OutFile::flush() {
+  std::size_t done = 0;
+  while (done < used_ && !failed_) {
+    const ssize_t put = ::write(fd_, buffer_.get() + done, used_ - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0)
+      failed_ = true;
+    else
+      done += static_cast<std::size_t>(put);
+  }
+  used_ = 0;
+}
+
+void OutFile::close() {
+  if (fd_ < 0) return;
+  flush();
+  const bool closed = ::close(fd_) == 0;
+  fd_ = -1;
+  // A write that failed on the way is reported here, where a file written
+  // whole at once would have reported it.
+  if (failed_ || !closed) throw open_error(path_, "cannot be written");
 }
 
 void write_text_file(const std::string& path, std::string_view content) {

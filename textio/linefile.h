@@ -10,6 +10,7 @@
 #define RAINCORR_TEXTIO_LINEFILE_H_
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,7 +30,7 @@ class LineFile {
   const std::string& name() const { return name_; }
 
   // True when no line is left to read.
-  bool at_end() const { return pos_ >= text_.size(); }
+  bool at_end() const { return pos_ >= size_; }
 
   // The next line without its line end, or nullopt at the end of the file.
   // The view stays valid as long as the LineFile lives.
@@ -55,10 +56,102 @@ class LineFile {
   std::size_t count_lines() const;
 
  private:
+  LineFile(std::string name, std::unique_ptr<char[]> bytes, std::size_t size);
+  // The whole text: a file's bytes, read into a buffer that is never
+  // zero-filled first, or the text the LineFile was made from.
+  std::string_view text() const { return {bytes_ ? bytes_.get() : owned_.data(), size_}; }
+
   std::string name_;
-  std::string text_;
+  std::string owned_;
+  std::unique_ptr<char[]> bytes_;
+  std::size_t size_ = 0;
   std::size_t pos_ = 0;
   std::size_t line_number_ = 0;
+};
+
+// A text file read forward only, through a buffer of fixed size, for inputs
+// that need no step back and are too large to hold whole. Lines follow the
+// rules of LineFile. The file on disk is never written.
+class LineStream {
+ public:
+  // Opens the file `path` (regular files only, as LineFile::open); nullopt
+  // when it cannot be opened.
+  static std::optional<LineStream> open(const std::string& path);
+  LineStream(LineStream&& other) noexcept;
+  LineStream& operator=(LineStream&&) = delete;
+  LineStream(const LineStream&) = delete;
+  LineStream& operator=(const LineStream&) = delete;
+  ~LineStream();
+
+  const std::string& name() const { return name_; }
+
+  // Reads the rest of the file into memory now, so that the file may be
+  // replaced while its lines are still to be read; a file that cannot be
+  // read on ends where reading stopped.
+  void load_rest();
+
+  // The next line without its line end, or nullopt at the end of the file
+  // (also when the file cannot be read on). The view stays valid until the
+  // next read() or load_rest().
+  std::optional<std::string_view> read();
+
+  // Number (from 1) of the line read last; 0 before the first read.
+  std::size_t line_number() const { return line_number_; }
+
+ private:
+  LineStream(std::string name, int fd);
+  // Reads more of the file after the bytes not yet handed out, moving them
+  // to the front and growing the buffer for a line longer than it; false
+  // when nothing more could be read.
+  bool fill();
+
+  std::string name_;
+  int fd_ = -1;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
+  std::size_t begin_ = 0;  // first byte not yet handed out
+  std::size_t end_ = 0;    // end of the bytes read
+  std::size_t line_number_ = 0;
+};
+
+// A file written through a large buffer, for the files that receive one
+// record per day. The file is created or replaced when the OutFile is made;
+// the bytes reach it whenever the buffer is full and at close(). An OutFile
+// that is destroyed without close() (the run stops) still writes what it
+// holds, so the file keeps every record appended before the stop.
+class OutFile {
+ public:
+  // Creates or replaces `path`; throws RunStop (open error, status 2) when
+  // it cannot be created.
+  explicit OutFile(const std::string& path);
+  OutFile(const OutFile&) = delete;
+  OutFile& operator=(const OutFile&) = delete;
+  ~OutFile();
+
+  // Room for `n` more bytes (at most kChunk), to be filled by the caller;
+  // commit(p) then ends the record at p, which must lie within that room.
+  char* room(std::size_t n) {
+    if (kChunk - used_ < n) flush();
+    return buffer_.get() + used_;
+  }
+  void commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
+
+  void append(std::string_view text);
+
+  // Writes what is buffered and closes the file; throws RunStop (open
+  // error "cannot be written", status 2) when the bytes cannot be written.
+  void close();
+
+  static constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+ private:
+  void flush();
+
+  std::string path_;
+  int fd_ = -1;
+  bool failed_ = false;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
 };
 
 // Writes `content` to `path`, creating or replacing the file; throws
