@@ -83,7 +83,8 @@ struct Day {
 };
 
 // Reads every record of the dated rainfall file: year, day of year and
-// rainfall, each record a read statement of its own.
+// rainfall, each record a read statement of its own, as many statements as
+// the file has lines.
 std::vector<Day> read_days(LineFile& file) {
   const std::size_t count = file.count_lines();
   file.rewind();
@@ -99,6 +100,29 @@ std::vector<Day> read_days(LineFile& file) {
       throw read_error(
           file.name(), reader.line_number(),
           "expected year, day of year and rainfall, found " + shown_text(reader.last_token()));
+  }
+  return days;
+}
+
+// The same, streamed: while every line holds its own three values, each
+// statement reads exactly its line, so the days are those of the lines.
+// At the first line that does not, the file is read again whole and every
+// statement is made as above, which also gives the error the run stops
+// with.
+std::vector<Day> read_days(LineStream& file) {
+  std::vector<Day> days;
+  // A record of the file the extraction writes takes 15 bytes.
+  days.reserve(file.file_size() / 15 + 1);
+  while (const auto line = file.read()) {
+    std::size_t pos = 0;
+    const auto year = parse_int(next_value(*line, pos));
+    const auto doy = parse_int(next_value(*line, pos));
+    const auto rain = parse_real(next_value(*line, pos));
+    if (!year || !doy || !rain) {
+      LineFile whole = LineFile::open_or_stop(file.name());
+      return read_days(whole);
+    }
+    days.push_back(Day{*year, *doy, *rain});
   }
   return days;
 }
@@ -175,7 +199,9 @@ void CORRECT_GCM2(const std::string& name, const MonthData& month_data, const Mo
                   const MonthStats& obs, const MonthStats& gcm, const MonthInts& posit,
                   int emp_gamma, const TieInfo& ties, int years, std::ostream& console) {
   const std::string stem = name_stem(name);
-  LineFile dated = LineFile::open_or_stop(stem + "_y.pcp");
+  const std::string dated_name = stem + "_y.pcp";
+  auto dated = LineStream::open(dated_name);
+  if (!dated) throw open_error(dated_name, "the file does not exist or cannot be read");
   RecordFile detail(stem + "_c.pcp");
   RecordFile series(stem + "_cd.pcp");
 
@@ -198,7 +224,7 @@ void CORRECT_GCM2(const std::string& name, const MonthData& month_data, const Mo
     }
   }
 
-  const std::vector<Day> days = read_days(dated);
+  const std::vector<Day> days = read_days(*dated);
 
   console << "\nPerforming bias correction of daily non-zero GCM outputs...\n";
   if (const char* banner = method_banner(emp_gamma)) console << banner << '\n';

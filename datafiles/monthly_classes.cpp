@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "datafiles/calendar.h"
 #include "textio/fields.h"
@@ -19,6 +20,12 @@ namespace {
 // may hold its number anywhere: as one read statement over the line
 // "yyyy ddd" would read them, a carriage return at its end dropped as a
 // line end. False when the two are not both integers.
+// A class record: a blank, columns 10-15 of the series record, a line feed.
+constexpr std::size_t kClassRecord = 8;
+// Twelve files take their records in turn: smaller buffers than a single
+// output file gets keep the twelve together modest.
+constexpr std::size_t kClassBuffer = std::size_t{1} << 16;
+
 bool read_date(std::string_view record, std::int32_t& year, std::int32_t& doy) {
   char date[8];
   record.copy(date, 4, 1);
@@ -26,18 +33,10 @@ bool read_date(std::string_view record, std::int32_t& year, std::int32_t& doy) {
   record.copy(date + 5, 3, 5);
   std::string_view text(date, sizeof date);
   if (text.back() == '\r') text.remove_suffix(1);
-  // The first value, then the next one after it.
-  std::size_t end = 0;
-  const auto next = [&text, &end]() {
-    std::size_t b = end;
-    while (b < text.size() && (text[b] == ' ' || text[b] == '\t' || text[b] == ',')) ++b;
-    end = b;
-    while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != ',') ++end;
-    return text.substr(b, end - b);
-  };
-  const auto y = parse_int(next());
+  std::size_t pos = 0;
+  const auto y = parse_int(next_value(text, pos));
   if (!y) return false;
-  const auto d = parse_int(next());
+  const auto d = parse_int(next_value(text, pos));
   if (!d) return false;
   year = *y;
   doy = *d;
@@ -51,24 +50,18 @@ void DUMPF2(const std::string& name, std::ostream& console) {
   const std::string series_name = stem + ".pcp";
   // A missing series file is made empty, which gives twelve empty classes.
   touch_file(series_name);
-  LineFile series = LineFile::open_or_stop(series_name);
+  auto series = LineStream::open(series_name);
+  if (!series) throw open_error(series_name, "the file does not exist or cannot be read");
 
-  std::array<std::string, 12> class_names;
-  for (std::size_t m = 0; m < 12; ++m) {
-    class_names[m] = stem + "_" + std::to_string(m + 1) + ".txt";
-    write_text_file(class_names[m], "");
-  }
+  // Created (or emptied) before the first record is read; each receives
+  // its records through a buffer of its own.
+  std::array<std::optional<OutFile>, 12> classes;
+  for (std::size_t m = 0; m < 12; ++m)
+    classes[m].emplace(stem + "_" + std::to_string(m + 1) + ".txt", kClassBuffer);
   console << "Grouping data from " << series_name << " into monthly class...\n";
 
-  std::array<std::string, 12> classes;
-  // A month of a whole-year series holds about a twelfth of the records;
-  // reserving that spares most copies of repeated growth on long series.
-  const std::size_t per_month = series.count_lines() / 11 * 8 + 64;
-  for (auto& c : classes) c.reserve(per_month);
   std::array<char, kTextWidth> record{};
-  while (!series.at_end()) {
-    const auto raw = series.read();
-    if (!raw) throw system_stop("Error reading line");
+  while (const auto raw = series->read()) {
     const std::size_t kept = std::min(raw->size(), record.size());
     raw->copy(record.data(), kept);
     std::fill(record.begin() + static_cast<std::ptrdiff_t>(kept), record.end(), ' ');
@@ -79,18 +72,19 @@ void DUMPF2(const std::string& name, std::ostream& console) {
     if (!read_date(text, year, doy)) {
       // The records grouped so far stay in their class files, as they
       // would had each been written the moment it was read.
-      for (std::size_t m = 0; m < 12; ++m) write_text_file(class_names[m], classes[m]);
+      for (auto& c : classes) c->close();
       throw read_error(
-          series_name, series.line_number(),
+          series_name, series->line_number(),
           "year and day of year " + shown_text(text.substr(1, 7)) + " are not two integers");
     }
-    std::string& out = classes[static_cast<std::size_t>(DOYTEST(LEAPYEAR(year), doy)) - 1];
-    char line[8] = {' '};
+    OutFile& out = *classes[static_cast<std::size_t>(DOYTEST(LEAPYEAR(year), doy)) - 1];
+    char* const line = out.room(kClassRecord);
+    line[0] = ' ';
     std::memcpy(line + 1, record.data() + 9, 6);
     line[7] = '\n';
-    out.append(line, sizeof line);
+    out.commit(line + kClassRecord);
   }
-  for (std::size_t m = 0; m < 12; ++m) write_text_file(class_names[m], classes[m]);
+  for (auto& c : classes) c->close();
 }
 
 }  // namespace raincorr

@@ -62,6 +62,11 @@ class FreeformReader {
   std::string_view token_;
 };
 
+// The next value of the one-line `text` from `pos` on, as the reader splits
+// values; `pos` moves past it. Empty when no value is left on the line.
+// For the per-day loops that read a line whose values all stand on it.
+std::string_view next_value(std::string_view text, std::size_t& pos);
+
 // The first value of `text` alone, as a read statement over one line would
 // see it: kEnd when `text` holds no value at all.
 ReadStatus read_first(std::string_view text, std::int32_t& v);

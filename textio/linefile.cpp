@@ -140,18 +140,20 @@ std::optional<LineStream> LineStream::open(const std::string& path) {
   struct stat st;
   const int fd = open_regular(path, st);
   if (fd < 0) return std::nullopt;
-  return LineStream(path, fd);
+  return LineStream(path, fd, static_cast<std::size_t>(st.st_size));
 }
 
-LineStream::LineStream(std::string name, int fd)
+LineStream::LineStream(std::string name, int fd, std::size_t file_size)
     : name_(std::move(name)),
       fd_(fd),
+      file_size_(file_size),
       buffer_(std::make_unique_for_overwrite<char[]>(kInitialCapacity)),
       capacity_(kInitialCapacity) {}
 
 LineStream::LineStream(LineStream&& other) noexcept
     : name_(std::move(other.name_)),
       fd_(std::exchange(other.fd_, -1)),
+      file_size_(other.file_size_),
       buffer_(std::move(other.buffer_)),
       capacity_(other.capacity_),
       begin_(other.begin_),
@@ -209,8 +211,10 @@ std::optional<std::string_view> LineStream::read() {
   return line;
 }
 
-OutFile::OutFile(const std::string& path)
-    : path_(path), buffer_(std::make_unique_for_overwrite<char[]>(kChunk)) {
+OutFile::OutFile(const std::string& path, std::size_t buffer_size)
+    : path_(path),
+      buffer_(std::make_unique_for_overwrite<char[]>(buffer_size)),
+      capacity_(buffer_size) {
   fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd_ < 0) throw open_error(path, std::string("cannot be created: ") + std::strerror(errno));
 }
@@ -223,8 +227,8 @@ OutFile::~OutFile() {
 
 void OutFile::append(std::string_view text) {
   while (!text.empty()) {
-    if (used_ == kChunk) flush();
-    const std::size_t n = std::min(text.size(), kChunk - used_);
+    if (used_ == capacity_) flush();
+    const std::size_t n = std::min(text.size(), capacity_ - used_);
     std::memcpy(buffer_.get() + used_, text.data(), n);
     used_ += n;
     text.remove_prefix(n);

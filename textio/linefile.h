@@ -85,6 +85,9 @@ class LineStream {
 
   const std::string& name() const { return name_; }
 
+  // The size of the file in bytes when it was opened.
+  std::size_t file_size() const { return file_size_; }
+
   // Reads the rest of the file into memory now, so that the file may be
   // replaced while its lines are still to be read; a file that cannot be
   // read on ends where reading stopped.
@@ -99,7 +102,7 @@ class LineStream {
   std::size_t line_number() const { return line_number_; }
 
  private:
-  LineStream(std::string name, int fd);
+  LineStream(std::string name, int fd, std::size_t file_size);
   // Reads more of the file after the bytes not yet handed out, moving them
   // to the front and growing the buffer for a line longer than it; false
   // when nothing more could be read.
@@ -107,6 +110,7 @@ class LineStream {
 
   std::string name_;
   int fd_ = -1;
+  std::size_t file_size_ = 0;
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_ = 0;
   std::size_t begin_ = 0;  // first byte not yet handed out
@@ -121,17 +125,19 @@ class LineStream {
 // holds, so the file keeps every record appended before the stop.
 class OutFile {
  public:
-  // Creates or replaces `path`; throws RunStop (open error, status 2) when
-  // it cannot be created.
-  explicit OutFile(const std::string& path);
+  // Creates or replaces `path`, to be written through a buffer of
+  // `buffer_size` bytes; throws RunStop (open error, status 2) when it
+  // cannot be created.
+  explicit OutFile(const std::string& path, std::size_t buffer_size = kDefaultBuffer);
   OutFile(const OutFile&) = delete;
   OutFile& operator=(const OutFile&) = delete;
   ~OutFile();
 
-  // Room for `n` more bytes (at most kChunk), to be filled by the caller;
-  // commit(p) then ends the record at p, which must lie within that room.
+  // Room for `n` more bytes (at most the buffer size), to be filled by the
+  // caller; commit(p) then ends the record at p, which must lie within that
+  // room.
   char* room(std::size_t n) {
-    if (kChunk - used_ < n) flush();
+    if (capacity_ - used_ < n) flush();
     return buffer_.get() + used_;
   }
   void commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
@@ -142,7 +148,7 @@ class OutFile {
   // error "cannot be written", status 2) when the bytes cannot be written.
   void close();
 
-  static constexpr std::size_t kChunk = std::size_t{1} << 20;
+  static constexpr std::size_t kDefaultBuffer = std::size_t{1} << 18;
 
  private:
   void flush();
@@ -151,6 +157,7 @@ class OutFile {
   int fd_ = -1;
   bool failed_ = false;
   std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_;
   std::size_t used_ = 0;
 };
 
