@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "tests/support/support.h"
 #include "textio/run_stop.h"
@@ -101,6 +103,123 @@ TEST(LineFile, OnlyRegularFilesAreRead) {
   ASSERT_EQ(::mkfifo("pipe", 0600), 0);
   EXPECT_FALSE(LineFile::open("pipe"));       // would wait for a writer
   EXPECT_FALSE(LineFile::open("/dev/zero"));  // would never end
+}
+
+}  // namespace
+}  // namespace raincorr
+
+namespace raincorr {
+namespace {
+
+// A stream gives the lines a LineFile gives, also across many refills of
+// its buffer and for a line longer than the buffer.
+TEST(LineStream, ReadsTheLinesOfALineFile) {
+  testing::ScratchDir dir;
+  std::string text;
+  for (int i = 0; i < 60000; ++i) text += "line " + std::to_string(i) + (i % 7 ? "\n" : "\r\n");
+  text += std::string(700000, 'x') + "\n\n";
+  text += "crlf\r\nlast\r";
+  struct Case {
+    const char* name;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"big.txt", text},  {"empty.txt", ""}, {"blank.txt", "\n"},
+      {"one.txt", "one"}, {"cr.txt", "\r"},  {"feeds.txt", "\n\n\r\n"},
+  };
+  for (const auto& c : cases) {
+    testing::write_file(c.name, c.text);
+    LineFile whole(c.name, c.text);
+    auto stream = LineStream::open(c.name);
+    ASSERT_TRUE(stream) << c.name;
+    EXPECT_EQ(stream->file_size(), c.text.size());
+    while (const auto want = whole.read()) {
+      const auto got = stream->read();
+      ASSERT_TRUE(got) << c.name << " line " << whole.line_number();
+      ASSERT_EQ(*got, *want) << c.name << " line " << whole.line_number();
+      ASSERT_EQ(stream->line_number(), whole.line_number());
+    }
+    EXPECT_FALSE(stream->read()) << c.name;
+    EXPECT_FALSE(stream->read()) << c.name;
+  }
+  EXPECT_FALSE(LineStream::open("missing.txt"));
+  std::filesystem::create_directory("sub");
+  EXPECT_FALSE(LineStream::open("sub"));
+  ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+  EXPECT_FALSE(LineStream::open("pipe"));
+}
+
+// After load_rest the file may be replaced: the lines still to come are
+// those of the file as it was.
+TEST(LineStream, LoadRestKeepsTheLinesToCome) {
+  testing::ScratchDir dir;
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text += std::to_string(i) + "\n";
+  testing::write_file("in.txt", text);
+  auto stream = LineStream::open("in.txt");
+  ASSERT_TRUE(stream);
+  EXPECT_EQ(*stream->read(), "0");
+  stream->load_rest();
+  write_text_file("in.txt", "replaced\n");
+  for (int i = 1; i < 100000; ++i) ASSERT_EQ(*stream->read(), std::to_string(i));
+  EXPECT_FALSE(stream->read());
+}
+
+// Records written through a small buffer arrive whole and in order; a file
+// left without close() (a stopped run) still receives every record.
+TEST(OutFile, WritesThroughItsBuffer) {
+  testing::ScratchDir dir;
+  std::string want;
+  {
+    OutFile out("a.txt", 64);
+    for (int i = 0; i < 1000; ++i) {
+      const std::string record = std::to_string(i) + "\n";
+      char* p = out.room(record.size());
+      std::memcpy(p, record.data(), record.size());
+      out.commit(p + record.size());
+      want += record;
+      out.append("+");  // appended text may cross the buffer's end
+      want += "+";
+    }
+    out.append(std::string(1000, 'y'));
+    want += std::string(1000, 'y');
+    out.close();
+  }
+  EXPECT_EQ(testing::read_file("a.txt"), want);
+
+  testing::write_file("b.txt", "old content\n");
+  {
+    OutFile out("b.txt");
+    out.append("kept\n");
+  }
+  EXPECT_EQ(testing::read_file("b.txt"), "kept\n");
+
+  testing::write_file("c.txt", "old content\n");
+  { OutFile out("c.txt"); }  // created or replaced: empty
+  EXPECT_EQ(testing::read_file("c.txt"), "");
+}
+
+TEST(OutFile, FailuresAreOpenErrors) {
+  testing::ScratchDir dir;
+  std::filesystem::create_directory("sub");
+  try {
+    OutFile out("sub");
+    FAIL() << "a folder was opened as a file";
+  } catch (const RunStop& s) {
+    EXPECT_EQ(s.status, 2);
+    EXPECT_TRUE(s.to_stderr);
+    EXPECT_EQ(s.message, "raincorr: cannot open \"sub\": cannot be created: Is a directory\n");
+  }
+  if (std::filesystem::exists("/dev/full")) {
+    OutFile full("/dev/full", 16);
+    full.append("more than sixteen bytes");
+    try {
+      full.close();
+      FAIL() << "a full device took the bytes";
+    } catch (const RunStop& s) {
+      EXPECT_EQ(s.message, "raincorr: cannot open \"/dev/full\": cannot be written\n");
+    }
+  }
 }
 
 }  // namespace
