@@ -32,7 +32,7 @@ bool reads_alone(std::string_view record) {
   // Read back as a line, a carriage return at its end would be a line end.
   if (!record.empty() && record.back() == '\r') record.remove_suffix(1);
   std::size_t pos = 0;
-  return parse_int(next_value(record, pos)) && parse_real(next_value(record, pos));
+  return parse_int(next_value(record, pos)) && is_real(next_value(record, pos));
 }
 
 // Walks the weather file by line counts and collects the three series files.

@@ -95,6 +95,29 @@ std::optional<std::int32_t> parse_int(std::string_view token) {
   return static_cast<std::int32_t>(value);
 }
 
+bool is_real(std::string_view token) {
+  std::size_t i = 0;
+  if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
+  const std::size_t whole = digits(token.substr(i));
+  i += whole;
+  std::size_t fraction = 0;
+  if (i < token.size() && token[i] == '.') {
+    ++i;
+    fraction = digits(token.substr(i));
+    i += fraction;
+  }
+  if (whole + fraction == 0) return false;
+  if (i < token.size() &&
+      (token[i] == 'E' || token[i] == 'e' || token[i] == 'D' || token[i] == 'd')) {
+    std::size_t j = i + 1;
+    if (j < token.size() && (token[j] == '+' || token[j] == '-')) ++j;
+    const std::size_t exp_digits = digits(token.substr(j));
+    if (exp_digits == 0) return false;
+    i = j + exp_digits;
+  }
+  return i == token.size();
+}
+
 std::optional<double> parse_real(std::string_view token) {
   std::size_t i = 0;
   if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;

@@ -22,6 +22,8 @@ namespace raincorr {
 // Whole-token parsers: nullopt unless all of `token` is one value.
 std::optional<std::int32_t> parse_int(std::string_view token);
 std::optional<double> parse_real(std::string_view token);
+// True exactly when parse_real(token) gives a value; nothing is converted.
+bool is_real(std::string_view token);
 
 enum class ReadStatus {
   kOk,   // a value was read

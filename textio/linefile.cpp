@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -27,6 +28,34 @@ constexpr std::size_t kInitialCapacity = std::size_t{1} << 18;
 int open_regular(const std::string& path, struct stat& st) {
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
   return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+// The top bit of every byte of `word` that equals a line feed, and no other
+// bit: the exclusive or makes those bytes zero, and the sum below cannot
+// carry from one byte into the next.
+std::uint64_t line_feed_flags(std::uint64_t word) {
+  constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
+  constexpr std::uint64_t kFeeds = 0x0a0a0a0a0a0a0a0aULL;
+  word ^= kFeeds;
+  return ~(((word & kLow7) + kLow7) | word | kLow7);
+}
+
+// The first line feed in [p, end), or nullptr. The lines of the data files
+// are a few dozen bytes: eight at a time in a register beats a library
+// call that is made for long spans.
+const char* find_line_feed(const char* p, const char* end) {
+  if constexpr (std::endian::native == std::endian::little) {
+    while (end - p >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p, 8);
+      if (const std::uint64_t flags = line_feed_flags(word); flags != 0)
+        return p + (std::countr_zero(flags) >> 3);
+      p += 8;
+    }
+  }
+  for (; p != end; ++p)
+    if (*p == '\n') return p;
+  return nullptr;
 }
 
 // Reads up to `n` bytes; 0 at the end of the file, -1 on an error.
@@ -83,7 +112,9 @@ LineFile::LineFile(std::string name, std::unique_ptr<char[]> bytes, std::size_t 
 std::optional<std::string_view> LineFile::read() {
   if (at_end()) return std::nullopt;
   const std::string_view text = this->text();
-  const auto nl = text.find('\n', pos_);
+  const char* const feed = find_line_feed(text.data() + pos_, text.data() + text.size());
+  const auto nl =
+      feed == nullptr ? std::string_view::npos : static_cast<std::size_t>(feed - text.data());
   const std::size_t end = nl == std::string_view::npos ? text.size() : nl;
   std::string_view line(text.data() + pos_, end - pos_);
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -115,21 +146,15 @@ void LineFile::step_back() {
 std::size_t LineFile::count_lines() const {
   const std::string_view text = this->text();
   if (text.empty()) return 0;
-  // Eight bytes at a time: a byte of the word equal to a line feed becomes
-  // zero after the exclusive or, and the expression below sets the top bit
-  // of exactly the zero bytes (no carry runs between bytes); shifted down to
-  // ones, the bytes are summed by one multiplication into the top byte.
-  constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
-  constexpr std::uint64_t kFeeds = 0x0a0a0a0a0a0a0a0aULL;
+  // Eight bytes at a time: the flags shifted down to ones are summed by one
+  // multiplication into the top byte.
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   std::size_t n = 0;
   std::size_t i = 0;
   for (; i + 8 <= text.size(); i += 8) {
     std::uint64_t word;
     std::memcpy(&word, text.data() + i, 8);
-    word ^= kFeeds;
-    const std::uint64_t zero_bytes = ~(((word & kLow7) + kLow7) | word | kLow7);
-    n += static_cast<std::size_t>(((zero_bytes >> 7) * kOnes) >> 56);
+    n += static_cast<std::size_t>(((line_feed_flags(word) >> 7) * kOnes) >> 56);
   }
   for (; i < text.size(); ++i) n += text[i] == '\n' ? 1 : 0;
   if (text.back() != '\n') ++n;
@@ -198,7 +223,7 @@ void LineStream::load_rest() {
 std::optional<std::string_view> LineStream::read() {
   const char* nl = nullptr;
   for (;;) {
-    nl = static_cast<const char*>(std::memchr(buffer_.get() + begin_, '\n', end_ - begin_));
+    nl = find_line_feed(buffer_.get() + begin_, buffer_.get() + end_);
     if (nl != nullptr || !fill()) break;
   }
   if (nl == nullptr && begin_ == end_) return std::nullopt;

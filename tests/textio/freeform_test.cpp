@@ -28,6 +28,12 @@ TEST(ParseNumbers, AcceptsWholeTokensOnly) {
   EXPECT_EQ(parse_real("-0.1"), -0.1);
   for (const char* bad : {".", "", "e5", "1e", "1.2.3", "*****", "NaN", "1,5", "0x10"})
     EXPECT_FALSE(parse_real(bad)) << bad;
+  // is_real answers exactly as parse_real does.
+  for (const char* token :
+       {"12.5", "1", ".5", "5.", "1.2E-05", "1.2d3", "-0.1",  "+1e+400", "1e-400", "-.5e1",
+        ".",    "",  "e5", "1e", "1e+",     "1.2.3", "*****", "NaN",     "inf",    "1,5",
+        "0x10", "+", "-",  "+.", "1d",      "1 ",    " 1",    "1E5x"})
+    EXPECT_EQ(is_real(token), parse_real(token).has_value()) << token;
 }
 
 // Short plain decimals take a path of their own; every one must give the
