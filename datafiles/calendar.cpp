@@ -1,5 +1,7 @@
 #include "datafiles/calendar.h"
 
+#include <cstdio>
+
 namespace raincorr {
 namespace {
 
@@ -32,6 +34,59 @@ void CONVERT_DAY_DOY(int day, int& doy, int month, int leap) {
   if (leap != 0 && leap != 1) return;
   if (month < 1 || month > 12) return;
   doy = kFirstDay[leap][month - 1] + day - 1;
+}
+
+namespace {
+
+std::int64_t floor_div(std::int64_t a, std::int64_t b) {
+  return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0);
+}
+
+// Leap years among the years first .. last - 1 (none when last <= first).
+std::int64_t leap_years(std::int64_t first, std::int64_t last) {
+  if (last <= first) return 0;
+  const auto up_to = [](std::int64_t y) {  // leap years in (-inf, y]
+    return floor_div(y, 4) - floor_div(y, 100) + floor_div(y, 400);
+  };
+  return up_to(last - 1) - up_to(first - 1);
+}
+
+}  // namespace
+
+std::int64_t window_days(int year1, int year2, int doy1, int doy2) {
+  if (year2 <= year1) return 0;
+  // Day 59 of a common year is 28 February: a leap year adds a line to every
+  // part of the window that runs past it. Counted in closed form, since the
+  // years may span the whole 4-byte range.
+  constexpr int kFeb28 = 59;
+  const std::int64_t years = std::int64_t{year2} - year1;
+  if (doy1 <= doy2) {
+    const std::int64_t extra = doy1 < kFeb28 && doy2 >= kFeb28 ? 1 : 0;
+    return years * (doy2 - doy1 + 1) + extra * leap_years(year1, year2);
+  }
+  // doy1 to the end of every year, in either kind of year; day 1 to doy2 of
+  // every year after the first.
+  const std::int64_t extra = doy2 >= kFeb28 ? 1 : 0;
+  return years * (366 - doy1) + (years - 1) * doy2 +
+         extra * leap_years(year1 + std::int64_t{1}, year2);
+}
+
+std::string iso_date(int year, int doy) {
+  const int leap = LEAPYEAR(year);
+  if (doy < 1 || doy > 365 + leap) return "";
+  const int month = DOYTEST(leap, doy);
+  const int day = doy - kFirstDay[leap][month - 1] + 1;
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+  return text;
+}
+
+std::string window_end_date(int year2, int doy1, int doy2) {
+  const int last_year = year2 - 1;
+  if (doy1 > doy2) return iso_date(last_year, 365 + LEAPYEAR(last_year));
+  // From 28 February on, a leap year's window ends a line later (on 29
+  // February itself when doy2 is 59), as the extraction counts its lines.
+  return iso_date(last_year, doy2 + (LEAPYEAR(last_year) == 1 && doy2 >= 59 ? 1 : 0));
 }
 
 }  // namespace raincorr

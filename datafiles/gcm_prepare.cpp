@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -46,6 +47,7 @@ struct Pieces {
   std::string month;
   std::int32_t year = 0;
   double value = 0.0;
+  std::string value_text;  // the value as written, for messages
 };
 
 // Columns first..last (1-based) of the 80-column buffer.
@@ -108,14 +110,37 @@ Pieces read_pieces(const std::string& file, std::size_t line, std::size_t blank,
   if (read_first(year, p.year) != ReadStatus::kOk) throw bad("year", Piece::kYear, year);
   if (read_first(value, p.value) != ReadStatus::kOk)
     throw bad("rainfall value", Piece::kValue, value);
+  const auto first = value.find_first_not_of(' ');
+  const auto word = value.substr(first);
+  p.value_text = word.substr(0, word.find(' '));
   return p;
 }
 
-// The prepared rainfall: one decimal in five columns at `out`. A value too
-// large for them, an infinite one included, fills the field with asterisks.
-char* put_rainfall(char* out, double value) {
-  if (!std::isfinite(value)) return std::fill_n(out, 5, '*');
-  return put_fixed(out, value, 5, 1);
+// The prepared rainfall: one decimal in five columns, at `out`.
+char* put_rainfall(char* out, double value) { return put_fixed(out, value, 5, 1); }
+
+// A day whose rainfall does not fit the five columns (999.95 mm or more
+// once rounded, or not finite) would reach the prepared file as asterisks
+// and stop the run later at a line of a file the user never wrote. It is
+// refused here, at its own line, with the likeliest cause for the raw
+// layouts: a file in kg m-2 s-1 (mm/s) read as m/s. `field` is the value's
+// prepared field.
+void check_fits(const LineStream& file, const Pieces& pieces, int layout, double value,
+                const char* field) {
+  if (std::isfinite(value) && field[0] != '*') return;
+  char converted[32];
+  auto [end, ec] =
+      std::to_chars(converted, converted + sizeof converted, value, std::chars_format::general, 7);
+  if (ec != std::errc()) end = converted;
+  std::string what = "rainfall " + shown_text(pieces.value_text) + " is " +
+                     std::string(converted, end) +
+                     " mm/day, too large for the prepared weather file (at most 999.9)";
+  if (layout != 1) {
+    what +=
+        "; layouts 0 and 2 are taken to be in m s-1 and multiplied by 86400000, so a file "
+        "in kg m-2 s-1 (mm s-1) gives values 1000 times too large";
+  }
+  throw read_error(file.name(), file.line_number(), what);
 }
 
 // SHIFT_LEFT on a line buffer of `size` characters.
@@ -198,6 +223,9 @@ void GCM_PREPARE2(const std::string& name, int& formt, std::ostream& console) {
 
       double value = pieces->value < 0.0 ? 0.0 : pieces->value;
       if (layout != 1) value *= kRawToMm;
+      char rainfall[5];
+      put_rainfall(rainfall, value);
+      check_fits(*in, *pieces, layout, value, rainfall);
       if (const int m = month_number(pieces->month); m != 0) month = m;
       if (month == 0) {
         throw read_error(file_name, in->line_number(),
@@ -216,7 +244,7 @@ void GCM_PREPARE2(const std::string& name, int& formt, std::ostream& console) {
       for (char* c = day_of_year; c < day_of_year + 2; ++c)
         if (*c == ' ') *c = '0';
       p = std::fill_n(p, 19, ' ');
-      p = put_rainfall(p, value);
+      p = std::copy(rainfall, rainfall + sizeof rainfall, p);
       *p++ = '\n';
       out.commit(p);
       ++count;

@@ -50,7 +50,9 @@ class Selection {
         doy1_(doy1),
         doy2_(doy2) {}
 
-  void run();
+  // Returns how the selection ended: at the first line of year2, or at the
+  // end of the file (wherever in the window that fell).
+  SelectionEnd run();
 
   // The three files are written as the records come.
   OutFile& series;  // <stem>.pcp
@@ -93,6 +95,14 @@ class Selection {
     return true;
   }
   void write() {
+    // The rainfall is read from the last five columns of its six-column
+    // field. A value that fills all six (-999.0, a common missing-value
+    // mark, or 1234.5) would silently lose its first character.
+    if (cols(26, 26) != " ") {
+      throw read_error(
+          in_.name(), in_.line_number(),
+          "rainfall " + shown_text(cols(26, 31)) + " in columns 26-31 does not fit columns 27-31");
+    }
     // Series: a blank, columns 1-8 and the rainfall in columns 27-31.
     char* const record = series.room(kSeriesRecord);
     record[0] = ' ';
@@ -118,6 +128,12 @@ class Selection {
     dated.commit(p + 15);
   }
   bool is_year2() const { return cols(1, 4) == year2_; }
+
+ public:
+  // The date code (columns 1-7) of the last line read.
+  std::string last_date() const { return std::string(cols(1, 7)); }
+
+ private:
   int leap_of_line() const {
     std::int32_t year = 0;
     if (read_first(cols(1, 4), year) != ReadStatus::kOk) {
@@ -142,42 +158,45 @@ class Selection {
   std::array<char, kTextWidth> line_{};
 };
 
-void Selection::run() {
+SelectionEnd Selection::run() {
+  constexpr SelectionEnd kEnded = SelectionEnd::kEndOfFile;
   // A one-day window (doy1 == doy2) is a window inside the year.
   const bool inside = doy1_ <= doy2_;
   for (bool first_year = true;; first_year = false) {
-    if (!read() || is_year2()) return;
+    if (!read()) return kEnded;
+    if (is_year2()) return SelectionEnd::kYear2;
     const int leap = leap_of_line();
     const int a = shift(leap);
     if (first_year && !inside) {
       in_.step_back();
-      if (!skip(leap + doy1_)) return;
+      if (!skip(leap + doy1_)) return kEnded;
       if (leap == 1) in_.step_back();
     }
     if (inside) {
       in_.step_back();
-      if (!skip(leap + doy1_ - a)) return;
+      if (!skip(leap + doy1_ - a)) return kEnded;
       in_.step_back();
       // A leap year whose window ends before 29 February reads one line too
       // many to stay aligned; that line is not part of the window.
       const bool drop_last = leap == 1 && doy1_ < kLastFebruaryDay && doy2_ < kLastFebruaryDay;
-      if (!take(doy2_ - doy1_ + 1 + a, drop_last)) return;
-      if (!skip(365 - doy2_)) return;
+      if (!take(doy2_ - doy1_ + 1 + a, drop_last)) return kEnded;
+      if (!skip(365 - doy2_)) return kEnded;
     } else {
       // The part from doy1 to the end of this year.
       if (leap == 0) in_.step_back();
-      if (!take(366 - doy1_)) return;
+      if (!take(366 - doy1_)) return kEnded;
       // The part from day 1 to doy2 of the next year, then on to its line
       // doy1, where the next pass starts.
-      if (!read() || is_year2()) return;
+      if (!read()) return kEnded;
+      if (is_year2()) return SelectionEnd::kYear2;
       const int next_leap = leap_of_line();
       const int next_a = shift(next_leap);
       in_.step_back();
-      if (!take(doy2_ + next_leap - next_a)) return;
-      if (!skip(doy1_ - doy2_ - next_leap + next_a)) return;
+      if (!take(doy2_ + next_leap - next_a)) return kEnded;
+      if (!skip(doy1_ - doy2_ - next_leap + next_a)) return kEnded;
       in_.step_back();
     }
-    if (in_.at_end()) return;
+    if (in_.at_end()) return kEnded;
   }
 }
 
@@ -217,8 +236,9 @@ std::size_t check_series(LineFile& series, const std::string& weather_file, std:
 
 }  // namespace
 
-void WTD_EXTRACT2(const std::string& name, const std::string& stem, int doy1, int doy2,
-                  std::string_view year1_text, std::string_view year2_text, std::ostream& console) {
+Extraction WTD_EXTRACT2(const std::string& name, const std::string& stem, int doy1, int doy2,
+                        std::string_view year1_text, std::string_view year2_text,
+                        std::ostream& console) {
   const std::string file_name(trim_right(text_field(name, kTextWidth)));
   auto in = LineFile::open(file_name);
   if (!in) throw system_stop(" ERROR, parser cannot access the file: " + file_name + "\n");
@@ -242,8 +262,9 @@ void WTD_EXTRACT2(const std::string& name, const std::string& stem, int doy1, in
     values.close();
     dated.close();
   };
+  SelectionEnd end = SelectionEnd::kYear2;
   try {
-    selection.run();
+    end = selection.run();
   } catch (const RunStop&) {
     // A year field that is not a number ends the run; the records taken
     // before it stay in the series files, as they would had each been
@@ -262,6 +283,7 @@ void WTD_EXTRACT2(const std::string& name, const std::string& stem, int doy1, in
     n = check_series(written, file_name, n, selection.first_irregular, selection.source_lines);
   }
   console << "Data extracted:" << int_field(static_cast<std::int64_t>(n), 6) << "\n";
+  return Extraction{n, end, selection.last_date()};
 }
 
 }  // namespace raincorr

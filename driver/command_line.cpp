@@ -13,8 +13,10 @@ namespace {
 // Arguments arrive in buffers of this many characters, blank-padded.
 constexpr std::size_t kArgumentBuffer = 80;
 
+// The usage text printed for a command line that lacks an argument; --help
+// prints it without its first line.
+constexpr std::string_view kUsageError = " ERROR in the command line:\n";
 constexpr std::string_view kUsage =
-    " ERROR in the command line:\n"
     " USAGE: <Command> <file1> <file2> <param1> <param2> <param3> <param4> param<7> <param5> "
     "<param6>\n"
     " <file1>: Weather file in WTD format (4-digit year)\n"
@@ -93,7 +95,7 @@ RunParams decode_command_line(const std::vector<std::string>& args) {
     const std::string buffer =
         text_field(pos <= args.size() ? std::string_view(args[pos - 1]) : "", kArgumentBuffer);
     const bool empty = is_blank(buffer);
-    if (pos <= 6 && empty) throw system_stop(kUsage);
+    if (pos <= 6 && empty) throw system_stop(std::string(kUsageError) + std::string(kUsage));
     texts[pos] = text_field(pos >= 8 && empty ? "0" : buffer, kTextWidth);
   }
 
@@ -140,6 +142,13 @@ RunParams decode_command_line(const std::vector<std::string>& args) {
                       1);
   check_file_names(p, stem1, stem2);
   return p;
+}
+
+std::optional<std::string> information_request(const std::vector<std::string>& args) {
+  if (args.size() != 1) return std::nullopt;
+  if (args[0] == "--help" || args[0] == "-h") return std::string(kUsage) + "\n";
+  if (args[0] == "--version") return std::string("raincorr ") + RAINCORR_VERSION + "\n";
+  return std::nullopt;
 }
 
 }  // namespace raincorr

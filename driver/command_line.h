@@ -3,6 +3,7 @@
 #define RAINCORR_DRIVER_COMMAND_LINE_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,12 @@ struct RunParams {
 //    file carries the name of a file the run writes, when the two stems
 //    lead to one file name, or when a stem holds a '/'.
 RunParams decode_command_line(const std::vector<std::string>& args);
+
+// The text to print on standard output, ending in a line end, when the
+// arguments ask for information instead of a run: exactly one argument,
+// "--help" or "-h" (the usage text) or "--version" ("raincorr X.Y.Z").
+// Any other argument vector gives nothing and is decoded as a run.
+std::optional<std::string> information_request(const std::vector<std::string>& args);
 
 }  // namespace raincorr
 

@@ -14,8 +14,12 @@
 int main(int argc, char** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc && i <= 9; ++i) args.emplace_back(argv[i]);
+  if (const auto text = raincorr::information_request(args)) {
+    std::cout << *text << std::flush;
+    return std::cout ? 0 : 2;
+  }
   try {
-    raincorr::run(raincorr::decode_command_line(args), std::cout);
+    raincorr::run(raincorr::decode_command_line(args), std::cout, std::cerr);
     std::cout.flush();
     return std::cout ? 0 : 2;
   } catch (const raincorr::RunStop& stop) {

@@ -18,9 +18,13 @@ namespace raincorr {
 // the series file <stem2>.pcp, the value files <stem1>.pkp and <stem2>.pkp,
 // and the empty files <stem>_1s.txt and <stem>_2s.txt of both stems; every
 // other intermediate file is removed. Prints the stages' console lines, the
-// two pass banners and "---D O N E---". A failing stage throws RunStop and
-// the run ends there, with the files written so far left in place.
-void run(RunParams params, std::ostream& console);
+// two pass banners and "---D O N E---". A series (observed or GCM) whose
+// file ends before the window's last day is used as far as it goes, and a
+// one-line warning on `warnings` names its file, the last date read, the
+// window's end and the days extracted out of the window's. A failing stage
+// throws RunStop and the run ends there, with the files written so far left
+// in place.
+void run(RunParams params, std::ostream& console, std::ostream& warnings);
 
 }  // namespace raincorr
 

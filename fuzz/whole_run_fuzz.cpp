@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   console.str("");
   raincorr::set_error_console(console);
   try {
-    raincorr::run(p, console);
+    raincorr::run(p, console, console);
   } catch (const raincorr::RunStop&) {
     // A run ended by the special functions leaves their stack pushed.
     raincorr::reset_error_facility_for_testing();

@@ -54,7 +54,7 @@ double DGAMMA(double x) {
     --n;
     double g = 0.9375 + DCSEVL(2.0 * f - 1.0, kGammaCoefficients, terms);
     if (n >= 0) {
-      for (int i = 1; i <= n; ++i) g *= f + i;
+      for (int i = 1; i <= n; ++i) g = g * (f + i);
       result = g;
     } else {
       const int m = -n;
@@ -63,7 +63,7 @@ double DGAMMA(double x) {
       } else if (f < smallest_fraction) {
         E1PARD(1, x);
         E1MES(5, 4, "The function overflows because X = %(D1) is too close to zero.");
-      } else if (x < 0.0 && x + (m - 2) == 0.0) {
+      } else if (x < 0.0 && x + m - 2 == 0.0) {
         E1PARD(1, x);
         E1MES(5, 6, kNegativeInteger);
       } else {
@@ -71,9 +71,9 @@ double DGAMMA(double x) {
           E1PARD(1, x);
           E1MES(3, 2, kNearNegativeInteger);
         }
-        // The integer part is formed first: x + i - 1 from left to right
-        // would round away the digits of a small x.
-        for (int i = 1; i <= m; ++i) g /= x + (i - 1);
+        // x + i - 1 from left to right, as the recurrence is written: it
+        // rounds away digits of a small x, and the results depend on that.
+        for (int i = 1; i <= m; ++i) g = g / (x + i - 1);
         result = g;
       }
     }
@@ -182,7 +182,7 @@ double D9LGMC(double x) {
     result = 1.0 / (12.0 * x);
   } else {
     const double t = 10.0 / x;
-    result = DCSEVL(2.0 * t * t - 1.0, kLogGammaCorrectionCoefficients, terms) / x;
+    result = DCSEVL(2.0 * (t * t) - 1.0, kLogGammaCorrectionCoefficients, terms) / x;
   }
   E1POP("D9LGMC");
   return result;
@@ -202,7 +202,7 @@ void D9GAML(double& xmin, double& xmax) {
   for (int i = 0; i < 10 && !settled; ++i) {
     const double previous = m;
     const double ln_m = std::log(m);
-    m -= m * ((m + 0.5) * ln_m - m - 0.2258 + low) / (m * ln_m + 0.5);
+    m = m - m * ((m + 0.5) * ln_m - m - 0.2258 + low) / (m * ln_m + 0.5);
     settled = std::fabs(m - previous) < 0.005;
   }
   if (!settled) {
@@ -215,7 +215,7 @@ void D9GAML(double& xmin, double& xmax) {
     for (int i = 0; i < 10 && !settled; ++i) {
       const double previous = m;
       const double ln_m = std::log(m);
-      m -= m * ((m - 0.5) * ln_m - m + 0.9189 - high) / (m * ln_m - 0.5);
+      m = m - m * ((m - 0.5) * ln_m - m + 0.9189 - high) / (m * ln_m - 0.5);
       settled = std::fabs(m - previous) < 0.005;
     }
     if (!settled) {

@@ -112,7 +112,7 @@ double DGAMDF(double x, double a) {
       long step = 0;
       do {
         b += 1.0;
-        term *= x / b;
+        term = term * x / b;
         sum += term;
       } while (term > kTolerance && ++step < kMaxIterations);
       if (term > kTolerance)
@@ -150,7 +150,7 @@ double DGAMIN(double p, double a) {
       E1MES(5, 5, "Since A = %(D1) is so small, the initial guess will overflow.");
     } else {
       const double tolerance = 10.0 * DMACH(4);
-      double x0 = z * z >= nine_a ? a * w * w * w : 0.0;
+      double x0 = z * z >= nine_a ? a * (w * w * w) : 0.0;
       // The distribution function minus p; below 0 it is -p without a call.
       auto F = [p, a](double x) { return x > 0.0 ? DGAMDF(x, a) - p : -p; };
 

@@ -73,7 +73,7 @@ double DERFCI(double x) {
     }
     const double y = 1.0 - x;
     if (std::fabs(y) < 0.75) {
-      result = y * (1.0 + DCSEVL(32.0 * y * y / 9.0 - 1.0, kInverseErfCoefficients, terms));
+      result = y * (1.0 + DCSEVL(32.0 * (y * y) / 9.0 - 1.0, kInverseErfCoefficients, terms));
     } else {
       // Newton's method on erfc(r) = z in the tail, where the scaled
       // function keeps the step well conditioned.
@@ -83,7 +83,7 @@ double DERFCI(double x) {
       bool converged = false;
       for (int i = 0; i < 100 && !converged; ++i) {
         const double d = kSqrtPiOver2 * (DERFCE(r) - std::exp(r * r + std::log(z)));
-        r += d;
+        r = r + d;
         converged = std::fabs(d) < tolerance * r;
       }
       if (!converged) {
@@ -143,7 +143,7 @@ double DERFCE(double x) {
         result = 1.0 - 2.0 * x / kSqrtPi;
       } else {
         result = std::exp(x * x) *
-                 (1.0 - x * (1.0 + DCSEVL(2.0 * x * x - 1.0, kErfCoefficients, erf_terms)));
+                 (1.0 - x * (1.0 + DCSEVL(2.0 * (x * x) - 1.0, kErfCoefficients, erf_terms)));
       }
     } else {
       if (y <= 2.0) {

@@ -306,6 +306,62 @@ std::string month_days(const std::vector<int>& years, int first, int (*days)(int
   return out;
 }
 
+// The ratio of the means is formed first and then multiplies the day:
+// 0.1 / 0.4 is exactly 0.25, so 14.5 mm becomes exactly 3.625, which the
+// two-decimal field rounds to the even 3.62; 10.3 mm becomes 10.3 / 4, a
+// little above 2.575, so 2.58. Multiplying the day first, (14.5 * 0.1) / 0.4
+// and (10.3 * 0.1) / 0.4 fall on the other sides: 3.63 and 2.57.
+TEST(CorrectGcm2, MultiplicativeRatioOfMeansComesFirst) {
+  ScratchDir dir;
+  Fixture s;
+  s.emp_gamma = 2;
+  s.values[0] = {0.0, 1.0};
+  s.posit[0] = 1;
+  s.obs.mean[0] = 0.1;
+  s.gcm.mean[0] = 0.4;
+  const Outcome out = run(s, "2001 1 14.5\n2001 2 10.3\n");
+  EXPECT_EQ(out.series, lines({"  3.62", "  2.58"}));
+}
+
+// countfill equal to the number of years is still "few ties": one tie is
+// kept per occurrence, until countfill are kept. (The many-ties rule would
+// keep none, with data2alloc 0 for a countfill not above the years.)
+TEST(CorrectGcm2, TiesAsManyAsYearsKeepOnePerOccurrence) {
+  ScratchDir dir;
+  Fixture s;
+  s.values[0] = {1.0, 2.5, 2.5, 2.5, 3.1, 5.0};
+  s.posit[0] = 2;
+  s.ties.case_[0] = 2;
+  s.ties.countfill[0] = 2;
+  s.ties.data2alloc[0] = 0;
+  s.years = 2;
+  s.gcm.alpha[0] = 1;
+  s.gcm.beta[0] = 2.5;
+  s.obs.alpha[0] = 1;
+  s.obs.beta[0] = 5;
+  const Outcome out = run(
+      s,
+      month_days({2001, 2002}, 1, [](int) { return 31; },
+                 {{{2001, 3}, "2.5"}, {{2001, 4}, "2.5"}, {{2002, 3}, "2.5"}, {{2002, 4}, "2.5"}}));
+  const char* tail = "  1.0000  5.0000  2.5000";
+  std::vector<std::string> want_detail;
+  std::vector<std::string> want_series;
+  for (int y : {2001, 2002}) {
+    for (int d = 1; d <= 31; ++d) {
+      if (d == 3) {
+        // the first tie of each January: 2.5/2.5 = 1, p = 1 - exp(-1)
+        want_detail.push_back(detail(y, d, "5.00", "0.6321", 0, 0, tail));
+        want_series.push_back("  5.00");
+      } else {
+        want_detail.push_back(detail(y, d, "0.00", "0.0000", 0, 0, tail));
+        want_series.push_back("  0.00");
+      }
+    }
+  }
+  EXPECT_EQ(out.detail, lines(want_detail));
+  EXPECT_EQ(out.series, lines(want_series));
+}
+
 // Case 1 with 5 zero ties over 3 years, 2 per year: in each January the
 // first two dry days become wet days of 0.1 mm, until 5 are kept.
 TEST(CorrectGcm2, ManyZeroTiesAreRationedPerYear) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace raincorr {
 namespace {
 
@@ -102,6 +104,55 @@ TEST(Calendar, DayOfYearOfDate) {
     CONVERT_DAY_DOY(1, doy, 3, bad_leap);
     EXPECT_EQ(doy, 777) << "leap flag " << bad_leap;
   }
+}
+
+TEST(Calendar, DaysAndEndOfTheWindow) {
+  struct Case {
+    int year1, year2, doy1, doy2;
+    std::int64_t days;
+    const char* end;
+  };
+  const Case cases[] = {
+      {1981, 1983, 1, 365, 730, "1982-12-31"},
+      {1984, 1985, 1, 365, 366, "1984-12-31"},
+      {1984, 1985, 60, 90, 31, "1984-03-31"},  // 1..31 March, lines 61..91
+      {1984, 1985, 1, 59, 60, "1984-02-29"},   // up to 29 February
+      {1984, 1985, 1, 58, 58, "1984-02-27"},
+      {1983, 1984, 1, 59, 59, "1983-02-28"},
+      {1984, 1985, 59, 59, 1, "1984-02-29"},  // a one-day window on line 60
+      // Across the year end: 1981 days 305..365, then 1..59 and 305..365 of
+      // 1982 and 1983; nothing of 1984.
+      {1981, 1984, 305, 59, 61 + 120 + 120, "1983-12-31"},
+      // The leap year 1984 adds 29 February and shifts 1 November.
+      {1983, 1985, 305, 59, 61 + 60 + 61, "1984-12-31"},
+      {1981, 1981, 1, 365, 0, "1980-12-31"},
+      {1982, 1981, 1, 365, 0, "1980-12-31"},
+      // Every year a 4-byte integer holds: 4294967295 years, of which
+      // 1041529570 leap years (97 in every 400).
+      {-2147483647 - 1, 2147483647, 1, 365, 1568704592245, "2147483646-12-31"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(window_days(c.year1, c.year2, c.doy1, c.doy2), c.days)
+        << c.year1 << ".." << c.year2 << " days " << c.doy1 << ".." << c.doy2;
+    if (c.year2 > c.year1) {
+      EXPECT_EQ(window_end_date(c.year2, c.doy1, c.doy2), c.end)
+          << c.year2 << " days " << c.doy1 << ".." << c.doy2;
+    }
+  }
+}
+
+TEST(Calendar, IsoDates) {
+  struct Case {
+    int year, doy;
+    const char* want;
+  };
+  const Case cases[] = {{1984, 60, "1984-02-29"},
+                        {1981, 60, "1981-03-01"},
+                        {1984, 366, "1984-12-31"},
+                        {1981, 366, ""},
+                        {1981, 0, ""},
+                        {2000, 1, "2000-01-01"}};
+  for (const auto& c : cases) EXPECT_EQ(iso_date(c.year, c.doy), c.want) << c.year << " " << c.doy;
 }
 
 }  // namespace

@@ -82,15 +82,12 @@ TEST(GcmPrepare, LinesOfEveryLayout) {
     int formt;
   };
   const Case cases[] = {
-      {"cleaned lines: values as they are, negatives to zero, overflow",
+      {"cleaned lines: values as they are, negatives to zero",
        {clean(1, "Jan", 1981, "12.34"), clean(5, "Jan", 1981, "-999"),
-        clean(14, "Feb", 1981, "999.94"), clean(15, "Feb", 1981, "999.95"),
-        clean(16, "Feb", 1981, "0.04"), clean(17, "Feb", 1981, "1.2E+01"),
-        clean(18, "Feb", 1981, "1E999"), clean(19, "Feb", 1981, "-1E999")},
+        clean(14, "Feb", 1981, "999.94"), clean(16, "Feb", 1981, "0.04"),
+        clean(17, "Feb", 1981, "1.2E+01"), clean(19, "Feb", 1981, "-1E999")},
        {wtd("1981001", " 12.3"), wtd("1981005", "  0.0"), wtd("1981045", "999.9"),
-        wtd("1981046", "*****"), wtd("1981047", "  0.0"), wtd("1981048", " 12.0"),
-        // A value beyond the largest double is infinite: far too wide too.
-        wtd("1981049", "*****"), wtd("1981050", "  0.0")},
+        wtd("1981047", "  0.0"), wtd("1981048", " 12.0"), wtd("1981050", "  0.0")},
        1},
       {"leap days and the turn of February",
        {clean(29, "Feb", 1984, "1"), clean(1, "Mar", 1984, "2"), clean(1, "Mar", 1983, "3"),
@@ -102,13 +99,13 @@ TEST(GcmPrepare, LinesOfEveryLayout) {
        1},
       {"raw lines: rates times 86400000",
        {raw(" 1 Mar 1981 0.000001"), raw("5 Mar 1981 1.0E-05"), raw("12 MAR 1981 2.0E-06"),
-        raw(" 7 Apr 1981 -1.0E-06"), raw(" 8 Apr 1981 -999"), raw(" 9 Apr 1981 1.157407E-05"),
+        raw(" 7 Apr 1981 -1.0E-06"), raw(" 8 Apr 1981 -999"),
         raw("10 Apr 1981 1.0E-06", "lon=3.75,lat=-20.0,run01")},
        {wtd("1981060", " 86.4"),  // day right-aligned after the blank at column 23
         wtd("1981064", "864.0"),  // a one-digit day right after the blank
         wtd("1981071", "172.8"),  // a month in capitals keeps March
         wtd("1981097", "  0.0"),  // negative values become zero
-        wtd("1981098", "  0.0"), wtd("1981099", "*****"),  // 999.9996 mm rounds to 1000.0
+        wtd("1981098", "  0.0"),
         wtd("1981100", " 86.4")},  // the first blank of columns 23-26 is at 25
        0},
       {"layout 2: the date after a blank in columns 39-45",
@@ -233,6 +230,31 @@ TEST(GcmPrepare, Failures) {
       {"layout 2 line without its value",
        kHeader + lines({clean(1, "Jan", 1981, "1.0"), raw2("x  2 Jan 1981", 72, "")}),
        where + "4: no rainfall value after the blank at column 40\n", true, 2, banner, jan1},
+      // A day too wide for the five rainfall columns of the prepared file is
+      // refused at its own line instead of reaching that file as asterisks.
+      {"cleaned value that rounds to 1000.0",
+       kHeader + lines({clean(1, "Jan", 1981, "1.0"), clean(2, "Jan", 1981, "999.95")}),
+       where + "4: rainfall \"999.95\" is 999.95 mm/day, too large for the prepared weather "
+               "file (at most 999.9)\n",
+       true, 2, banner, jan1},
+      {"cleaned value beyond the largest double", kHeader + clean(1, "Jan", 1981, "1E999"),
+       where + "3: rainfall \"1E999\" is inf mm/day, too large for the prepared weather file "
+               "(at most 999.9)\n",
+       true, 2, banner, head},
+      // 1.157407E-05 m/s is 999.9996 mm/day; 3.0E-05 kg m-2 s-1 read as m/s
+      // is 2592 mm/day, a thousand times the 2.592 mm meant.
+      {"raw rate just too large", kHeader + raw(" 1 Jan 1981 1.157407E-05"),
+       where + "3: rainfall \"1.157407E-05\" is 999.9996 mm/day, too large for the prepared "
+               "weather file (at most 999.9); layouts 0 and 2 are taken to be in m s-1 and "
+               "multiplied by 86400000, so a file in kg m-2 s-1 (mm s-1) gives values 1000 times "
+               "too large\n",
+       true, 2, banner, head},
+      {"layout 2 rate in kg m-2 s-1",
+       kHeader + lines({clean(1, "Jan", 1981, "1.0"), raw2("x  2 Jan 1981", 72, "3.0E-05")}),
+       where + "4: rainfall \"3.0E-05\" is 2592 mm/day, too large for the prepared weather file "
+               "(at most 999.9); layouts 0 and 2 are taken to be in m s-1 and multiplied by "
+               "86400000, so a file in kg m-2 s-1 (mm s-1) gives values 1000 times too large\n",
+       true, 2, banner, jan1},
       {"binary bytes in the value",
        kHeader + clean(1, "Jan", 1981, "").substr(0, 24) + std::string("\0\xff", 2) + "\n",
        where + "3: rainfall value \"\\x00\\xFF\" in columns 12-26 is not a number\n", true, 2,

@@ -234,9 +234,12 @@ const std::set<std::string> kFilesOfARun = {
 
 // What a complete run shows: the counts of the three extractions at the
 // start, the end line at the end, and the files it leaves.
-void expect_complete(const Outcome& o, int obs, int gcm_lines, int gcm, const std::string& label) {
+// `err` is the whole standard error: the warnings of series that came up
+// short of the window, or nothing.
+void expect_complete(const Outcome& o, int obs, int gcm_lines, int gcm, const std::string& label,
+                     const std::string& err = "") {
   EXPECT_EQ(o.run.status, 0) << label << "\n" << o.run.out << o.run.err;
-  EXPECT_EQ(o.run.err, "") << label;
+  EXPECT_EQ(o.run.err, err) << label;
   const std::string head = extracted_obs(obs) + prepared_gcm(gcm_lines) + extracted_gcm(gcm) +
                            kGrouping + "\n<<<Analyzing classified historical data...>>>\n";
   EXPECT_EQ(o.run.out.substr(0, head.size()), head) << label;
@@ -410,7 +413,7 @@ TEST(BadInput, FailuresStopWithTheirMessage) {
          EXPECT_EQ(line_of(o.outputs.at("obs.w.pcp"), 10), " 1981010      ");
        }},
       {"observed rainfall of asterisks",
-       pair_of(obs_with(1981, 10, obs_line(1981, 10, "******")), gcm),
+       pair_of(obs_with(1981, 10, obs_line(1981, 10, " *****")), gcm),
        kArgs,
        2,
        "Extracting data from obs.wtd please wait...\n",
@@ -549,19 +552,55 @@ TEST(BadInput, FailuresStopWithTheirMessage) {
        extracted_obs(730) + prepare_banner,
        {"raincorr: read error in \"gcm.txt\", line 3", "no blank in columns 23-26"},
        obs_series_and({"gcm.t_.wtd_"})},
-      // 1000 mm does not fit the five rainfall columns of the prepared file:
-      // asterisks, which the GCM extraction cannot read back.
+      // 1000 mm does not fit the five rainfall columns of the prepared file,
+      // so the preparation refuses the day at its own line, keeping the days
+      // before it.
       {"GCM rainfall of 1000 mm",
        pair_of(obs, gcm_with(1981, 7, gcm_line(1, 1981, 0, 7, 1000.0))),
        kArgs,
        2,
-       extracted_obs(730) + prepared_gcm(730) + "Extracting data from gcm.t_.wtd_ please wait...\n",
-       {"raincorr: read error in \"gcm.t_.wtd_\", line 8", "\"*****\""},
-       kBothSeries,
+       extracted_obs(730) + prepare_banner,
+       {"raincorr: read error in \"gcm.txt\", line 9: rainfall \"1000.00\" is 1000 mm/day, too "
+        "large for the prepared weather file (at most 999.9)\n"},
+       obs_series_and({"gcm.t_.wtd_"}),
+       [](const Outcome& o) { EXPECT_EQ(line_count(o.outputs.at("gcm.t_.wtd_")), 7u); }},
+      // A raw file in kg m-2 s-1 (mm/s) read as m/s: 3.0E-05 mm/s is 2.592 mm
+      // a day, but 2592 mm/day once multiplied by 86400000.
+      {"GCM raw rainfall in kg m-2 s-1",
+       pair_of(obs, gcm_with(1981, 7, gcm_line(0, 1981, 0, 7, 2592.0), 0)),
+       kArgs,
+       2,
+       extracted_obs(730) + prepare_banner,
+       {"raincorr: read error in \"gcm.txt\", line 9: rainfall \"3.00000000E-05\" is 2592 "
+        "mm/day, too large for the prepared weather file (at most 999.9); layouts 0 and 2 are "
+        "taken to be in m s-1 and multiplied by 86400000, so a file in kg m-2 s-1 (mm s-1) gives "
+        "values 1000 times too large\n"},
+       obs_series_and({"gcm.t_.wtd_"}),
+       [](const Outcome& o) { EXPECT_EQ(line_count(o.outputs.at("gcm.t_.wtd_")), 7u); }},
+      // Observed rainfall written in all six columns of its field would lose
+      // its first character (-999.0 would read as 999.0 mm): refused at its
+      // line, with the days before it kept in the series files.
+      {"observed rainfall of -999.0 in six columns",
+       pair_of(obs_with(1981, 5, obs_line(1981, 5, "-999.0")), gcm),
+       kArgs,
+       2,
+       "Extracting data from obs.wtd please wait...\n",
+       {"raincorr: read error in \"obs.wtd\", line 8: rainfall \"-999.0\" in columns 26-31 does "
+        "not fit columns 27-31\n"},
+       {"obs.w.pcp", "obs.w.pkp", "obs.w_y.pcp"},
        [](const Outcome& o) {
-         EXPECT_EQ(line_of(o.outputs.at("gcm.t_.wtd_"), 8),
-                   "1981007" + std::string(19, ' ') + "*****");
+         EXPECT_EQ(line_count(o.outputs.at("obs.w.pkp")), 4u);
+         EXPECT_EQ(line_count(o.outputs.at("obs.w_y.pcp")), 4u);
        }},
+      {"observed rainfall of 1234.5",
+       pair_of(obs_with(1982, 8, obs_line(1982, 8, "1234.5")), gcm),
+       kArgs,
+       2,
+       "Extracting data from obs.wtd please wait...\n",
+       {"raincorr: read error in \"obs.wtd\", line 376: rainfall \"1234.5\" in columns 26-31 "
+        "does not fit columns 27-31\n"},
+       {"obs.w.pcp", "obs.w.pkp", "obs.w_y.pcp"},
+       [](const Outcome& o) { EXPECT_EQ(line_count(o.outputs.at("obs.w.pcp")), 372u); }},
 
       // Run parameters refused before any file is touched.
       {"DOY1 of 0", pair_of(obs, gcm), args_with({{5, "0"}}), 1, "", {"DOY1 = 0"}, {}},
@@ -650,13 +689,12 @@ TEST(BadInput, OddButValidInputsRunToTheEnd) {
   for (auto& l : gcm_year(1981)) gcm_cut.push_back(l);
   for (auto& l : gcm_year(1982, 1, 100)) gcm_cut.push_back(l);
 
-  // Observed days 5 to 8 of 1981 hold -999, -2.5, 1000 and 1234.5 mm in the
-  // six-column field: only its last five characters are read.
+  // Observed days 5 to 7 of 1981 hold -2.5, 999.9 and -99.9 mm: values that
+  // fit the last five columns of the field are read as they are.
   auto obs_odd = obs;
-  obs_odd[obs_at(1981, 5)] = obs_line(1981, 5, "-999.0");
-  obs_odd[obs_at(1981, 6)] = obs_line(1981, 6, "  -2.5");
-  obs_odd[obs_at(1981, 7)] = obs_line(1981, 7, "1000.0");
-  obs_odd[obs_at(1981, 8)] = obs_line(1981, 8, "1234.5");
+  obs_odd[obs_at(1981, 5)] = obs_line(1981, 5, "  -2.5");
+  obs_odd[obs_at(1981, 6)] = obs_line(1981, 6, " 999.9");
+  obs_odd[obs_at(1981, 7)] = obs_line(1981, 7, " -99.9");
   // GCM days 5 and 6 of 1981 are negative: they become 0.0.
   auto gcm_neg = gcm;
   gcm_neg[gcm_at(1981, 5)] = gcm_line(1, 1981, 0, 5, -999.0);
@@ -675,21 +713,35 @@ TEST(BadInput, OddButValidInputsRunToTheEnd) {
     std::vector<std::string> args;
     int obs, gcm_lines, gcm;  // the counts of the three extractions
     std::function<void(const Outcome&)> check = nullptr;
+    std::string err = "";  // the whole standard error
+  };
+  // A series that runs out before the window's last day completes the run
+  // with the days it has, and one warning line names it.
+  auto short_of = [](const char* file, const char* last_date, int days) {
+    return "raincorr: warning: \"" + std::string(file) +
+           "\" ended before the window: last date read " + last_date +
+           ", window ends 1982-12-31, " + std::to_string(days) + " of 730 days extracted\n";
   };
   const Case cases[] = {
       // A file that ends in the middle of a year: the days read are taken.
-      {"observed file ends in the middle of 1982", pair_of(obs_cut, gcm), kArgs, 465, 730, 730},
-      {"GCM file ends in the middle of 1982", pair_of(obs, gcm_cut), kArgs, 730, 465, 465},
+      {"observed file ends in the middle of 1982", pair_of(obs_cut, gcm), kArgs, 465, 730, 730,
+       nullptr, short_of("obs.wtd", "1982-04-10", 465)},
+      {"GCM file ends in the middle of 1982", pair_of(obs, gcm_cut), kArgs, 730, 465, 465, nullptr,
+       short_of("gcm.txt", "1982-04-10", 465)},
+      {"both files end in the middle of 1982", pair_of(obs_cut, gcm_cut), kArgs, 465, 465, 465,
+       nullptr, short_of("obs.wtd", "1982-04-10", 465) + short_of("gcm.txt", "1982-04-10", 465)},
       // Days are counted by lines: a missing day pulls the next year's first
       // day into 1981, and 1982 then runs one line short.
       {"observed day missing", pair_of(without(obs, obs_at(1981, 40)), gcm), kArgs, 729, 730, 730,
        [](const Outcome& o) {
          EXPECT_EQ(line_of(o.outputs.at("obs.w.pkp"), 365), fmt("%5.1f", obs_rain(1)));
-       }},
+       },
+       short_of("obs.wtd", "1982-12-31", 729)},
       {"GCM day missing", pair_of(obs, without(gcm, gcm_at(1981, 40))), kArgs, 730, 729, 729,
        [](const Outcome& o) {
          EXPECT_EQ(line_of(o.outputs.at("gcm.t.pcp"), 365), " 1982001   0.0");
-       }},
+       },
+       short_of("gcm.txt", "1982-12-31", 729)},
       // A doubled day makes 1981 one line longer: its last day opens a
       // second pass, and 1982's last day a third.
       {"observed day doubled", pair_of(doubled(obs, obs_at(1981, 40)), gcm), kArgs, 731, 730, 730},
@@ -700,21 +752,21 @@ TEST(BadInput, OddButValidInputsRunToTheEnd) {
        }},
       // The search finds 1981 after the whole of 1982, and the file ends.
       {"observed years out of order", pair_of(swapped(obs, kObsHeader.size()), gcm), kArgs, 365,
-       730, 730},
+       730, 730, nullptr, short_of("obs.wtd", "1981-12-31", 365)},
       {"GCM years out of order", pair_of(obs, swapped(gcm, kGcmHeader.size())), kArgs, 730, 730,
        365,
        [](const Outcome& o) {
          EXPECT_EQ(line_of(o.outputs.at("gcm.t.pcp"), 1), " 1981001   0.0");
          EXPECT_EQ(line_of(o.outputs.at("gcm.t.pcp"), 365), " 1981365   0.0");
-       }},
-      {"negative and four-digit observed rainfall", pair_of(obs_odd, gcm), args_with({{8, "2"}}),
+       },
+       short_of("gcm.txt", "1981-12-31", 365)},
+      {"negative and three-digit observed rainfall", pair_of(obs_odd, gcm), args_with({{8, "2"}}),
        730, 730, 730,
        [](const Outcome& o) {
          const std::string& pkp = o.outputs.at("obs.w.pkp");
-         EXPECT_EQ(line_of(pkp, 5), "999.0");
-         EXPECT_EQ(line_of(pkp, 6), " -2.5");
-         EXPECT_EQ(line_of(pkp, 7), "000.0");
-         EXPECT_EQ(line_of(pkp, 8), "234.5");
+         EXPECT_EQ(line_of(pkp, 5), " -2.5");
+         EXPECT_EQ(line_of(pkp, 6), "999.9");
+         EXPECT_EQ(line_of(pkp, 7), "-99.9");
        }},
       {"negative GCM rainfall", pair_of(obs, gcm_neg), args_with({{8, "2"}}), 730, 730, 730,
        [](const Outcome& o) {
@@ -770,7 +822,7 @@ TEST(BadInput, OddButValidInputsRunToTheEnd) {
   };
   for (const auto& c : cases)
     run_in_fresh_dir(c.inputs, c.args, c.label, [&](const Outcome& o) {
-      expect_complete(o, c.obs, c.gcm_lines, c.gcm, c.label);
+      expect_complete(o, c.obs, c.gcm_lines, c.gcm, c.label, c.err);
       if (c.check) c.check(o);
     });
 }
@@ -793,12 +845,18 @@ TEST(BadInput, YearsAtTheEndsOfTheIntegerRange) {
       gcm.push_back(gcm_line(1, -214, m, day, gcm_rain(++doy)));
   for (const char* method : {"0", "2"}) {
     const std::string label = std::string("method ") + method;
-    run_in_fresh_dir(pair_of(obs, gcm),
-                     args_with({{3, "-2147483648"}, {4, "2147483647"}, {8, method}}), label,
-                     [&](const Outcome& o) {
-                       expect_complete(o, 365, 365, 365, label);
-                       EXPECT_EQ(line_of(o.outputs.at("gcm.t.pcp"), 3), " -214003   3.7");
-                     });
+    run_in_fresh_dir(
+        pair_of(obs, gcm), args_with({{3, "-2147483648"}, {4, "2147483647"}, {8, method}}), label,
+        [&](const Outcome& o) {
+          // Both files hold one year of the window's four billion.
+          const auto warning = [](const char* file) {
+            return "raincorr: warning: \"" + std::string(file) +
+                   "\" ended before the window: last date read -214-12-31, window "
+                   "ends 2147483646-12-31, 365 of 1568704592245 days extracted\n";
+          };
+          expect_complete(o, 365, 365, 365, label, warning("obs.wtd") + warning("gcm.txt"));
+          EXPECT_EQ(line_of(o.outputs.at("gcm.t.pcp"), 3), " -214003   3.7");
+        });
   }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/support.h"
 #include "textio/run_stop.h"
 
 namespace raincorr {
@@ -135,6 +136,37 @@ TEST(DecodeCommandLine, RefusesBadMethodWindowAndNames) {
       EXPECT_NE(s.message.find(c.message), std::string::npos) << s.message;
     else
       EXPECT_EQ(s.message, c.message);
+  }
+}
+
+// --help, -h and --version, each as the only argument, print and exit 0;
+// anything else is a run and keeps its usage text and status 1.
+TEST(CommandLine, HelpAndVersionThroughTheExecutable) {
+  const std::string help =
+      std::string(kUsage).substr(std::string(" ERROR in the command line:\n").size());
+  const std::string version = "raincorr " RAINCORR_PROJECT_VERSION "\n";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+  };
+  const Case cases[] = {
+      {{"--help"}, 0, help},
+      {{"-h"}, 0, help},
+      {{"--version"}, 0, version},
+      {{"--help", "extra"}, 1, kUsage},
+      {{"--version", "g.txt", "1981", "1991"}, 1, kUsage},
+      {{"-help"}, 1, kUsage},
+      {{}, 1, kUsage},
+  };
+  for (const auto& c : cases) {
+    testing::ScratchDir dir;
+    const testing::ToolRun r = testing::run_tool(c.args, dir.path());
+    const std::string label = c.args.empty() ? "(no arguments)" : c.args[0];
+    EXPECT_EQ(r.status, c.status) << label;
+    EXPECT_EQ(r.out, c.out) << label;
+    EXPECT_EQ(r.err, "") << label;
+    EXPECT_TRUE(testing::list_files(dir.path()).empty()) << label;
   }
 }
 

@@ -397,5 +397,40 @@ TEST(WholeRun, SeriesFilesKeptAfterTheRun) {
     EXPECT_EQ(read_file(empty), "") << empty;
 }
 
+// A month of very small observed shape: 28 wet days of 1.0 mm and one of
+// 55.6 mm give alpha = 2.88276^2 / 102.79862 = 0.08084. Under method 1 the
+// GCM day ranked first of 29 asks DGAMIN(1/29, 0.08084), which with the
+// formulas evaluated as written runs out of its 100 refinement passes: the
+// FATAL error ends the run at that day, after the two days before it. (With
+// the start point grouped ((a*w)*w)*w and the series step term*(x/b) the
+// same call converged, and the run went on.)
+TEST(WholeRun, SmallShapeEndsInTheInverseGammasFatalError) {
+  ScratchDir dir;
+  Rain obs;
+  for (int d = 3; d <= 30; ++d) obs[{1983, d}] = 1.0;
+  obs[{1983, 31}] = 55.6;
+  Rain gcm;
+  for (int d = 1; d <= 31; ++d) gcm[{1983, d}] = d;  // cut at row 2: no_ppt 2.0
+  write_file("obs83.wtd", observed_file(obs));
+  write_file("gcm83.txt", gcm_file(gcm));
+  const auto r = testing::run_tool(
+      {"obs83.wtd", "gcm83.txt", "1983", "1984", "1", "31", "0.5", "1", "1"}, dir.path());
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::string tail =
+      "<<<using emperical to gamma transformation>>>\n"
+      "\n"
+      " *** FATAL    ERROR 1 from DGAMIN.  Over 100 iterations have occurred\n"
+      " ***          without convergence.  Convergence is assumed.\n";
+  ASSERT_GE(r.out.size(), tail.size()) << r.out;
+  EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
+  EXPECT_NE(r.out.find("alpha( 1)=     0.081\nbeta ( 1)=    35.660\n"), std::string::npos) << r.out;
+  // Days 1 and 2 lie at or below the cut: dry, written before the stop.
+  EXPECT_EQ(read_file("gcm83_cd.pcp"), "  0.00\n  0.00\n");
+  EXPECT_EQ(read_file("gcm83_c.pcp"),
+            "1983   1   0.00  0.0000   0   0  0.0808 35.6598  2.0000\n"
+            "1983   2   0.00  0.0000   0   0  0.0808 35.6598  2.0000\n");
+}
+
 }  // namespace
 }  // namespace raincorr

@@ -1,0 +1,16 @@
+# Installs the build tree BUILD under PREFIX and checks that the tool and its
+# manual page land where a user looks for them.
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
+                RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${status}")
+endif()
+foreach(file bin/raincorr share/man/man1/raincorr.1)
+  if(NOT EXISTS ${PREFIX}/${file})
+    message(FATAL_ERROR "${PREFIX}/${file} was not installed")
+  endif()
+endforeach()
+execute_process(COMMAND ${PREFIX}/bin/raincorr --version OUTPUT_VARIABLE out RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR NOT out STREQUAL "raincorr ${VERSION}\n")
+  message(FATAL_ERROR "the installed raincorr answers --version with \"${out}\" (${status})")
+endif()
