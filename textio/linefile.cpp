@@ -58,6 +58,22 @@ const char* find_line_feed(const char* p, const char* end) {
   return nullptr;
 }
 
+// The number of line feeds in the `n` bytes at `p`, eight at a time: the
+// flags shifted down to ones are summed by one multiplication into the top
+// byte.
+std::size_t count_line_feeds(const char* p, std::size_t n) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  std::size_t count = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + i, 8);
+    count += static_cast<std::size_t>(((line_feed_flags(word) >> 7) * kOnes) >> 56);
+  }
+  for (; i < n; ++i) count += p[i] == '\n' ? 1 : 0;
+  return count;
+}
+
 // Reads up to `n` bytes; 0 at the end of the file, -1 on an error.
 ssize_t read_some(int fd, char* to, std::size_t n) {
   for (;;) {
@@ -72,29 +88,11 @@ std::optional<LineFile> LineFile::open(const std::string& path) {
   struct stat st;
   const int fd = open_regular(path, st);
   if (fd < 0) return std::nullopt;
-  // Read straight into a buffer of the file's known size, never zero-filled
-  // first: the inputs run to tens of megabytes, and every extra pass over
-  // them shows in the run time. A file that grows meanwhile is read on.
-  std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
-  auto bytes = std::make_unique_for_overwrite<char[]>(capacity);
-  std::size_t size = 0;
-  for (;;) {
-    if (size == capacity) {
-      auto grown = std::make_unique_for_overwrite<char[]>(capacity * 2);
-      std::memcpy(grown.get(), bytes.get(), size);
-      bytes = std::move(grown);
-      capacity *= 2;
-    }
-    const ssize_t got = read_some(fd, bytes.get() + size, capacity - size);
-    if (got < 0) {
-      ::close(fd);
-      return std::nullopt;
-    }
-    if (got == 0) break;
-    size += static_cast<std::size_t>(got);
-  }
-  ::close(fd);
-  return LineFile(path, std::move(bytes), size);
+  // A small file gets a window of its own size; a large one a window that
+  // stays in the processor's cache while the lines pass through it.
+  constexpr std::size_t kWindow = std::size_t{1} << 18;
+  const auto size = static_cast<std::size_t>(st.st_size);
+  return LineFile(path, fd, std::min(kWindow, size + 1));
 }
 
 LineFile LineFile::open_or_stop(const std::string& path) {
@@ -103,24 +101,94 @@ LineFile LineFile::open_or_stop(const std::string& path) {
   return std::move(*file);
 }
 
-LineFile::LineFile(std::string name, std::string text)
-    : name_(std::move(name)), owned_(std::move(text)), size_(owned_.size()) {}
+LineFile::Descriptor& LineFile::Descriptor::operator=(Descriptor&& other) noexcept {
+  if (this != &other) {
+    if (fd >= 0) ::close(fd);
+    fd = std::exchange(other.fd, -1);
+  }
+  return *this;
+}
 
-LineFile::LineFile(std::string name, std::unique_ptr<char[]> bytes, std::size_t size)
-    : name_(std::move(name)), bytes_(std::move(bytes)), size_(size) {}
+LineFile::Descriptor::~Descriptor() {
+  if (fd >= 0) ::close(fd);
+}
+
+LineFile::LineFile(std::string name, std::string text)
+    : name_(std::move(name)), owned_(std::move(text)), length_(owned_.size()), end_(length_) {}
+
+LineFile::LineFile(std::string name, int fd, std::size_t capacity)
+    : name_(std::move(name)),
+      file_(fd),
+      buffer_(std::make_unique_for_overwrite<char[]>(capacity)),
+      capacity_(capacity) {}
+
+bool LineFile::load_from(std::size_t from) const {
+  if (file_.fd < 0) return false;
+  if (from >= start_ && from <= window_end()) {
+    const std::size_t kept = window_end() - from;
+    std::memmove(buffer_.get(), buffer_.get() + (from - start_), kept);
+    length_ = kept;
+  } else {
+    length_ = 0;
+  }
+  start_ = from;
+  if (length_ == capacity_) {
+    auto grown = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
+    std::memcpy(grown.get(), buffer_.get(), length_);
+    buffer_ = std::move(grown);
+    capacity_ *= 2;
+  }
+  bool got_any = false;
+  while (length_ < capacity_ && window_end() != end_) {
+    const ssize_t got = ::pread(file_.fd, buffer_.get() + length_, capacity_ - length_,
+                                static_cast<off_t>(window_end()));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      // The end of the file, or a file that cannot be read on: either way
+      // no more lines come from it.
+      end_ = window_end();
+      break;
+    }
+    length_ += static_cast<std::size_t>(got);
+    got_any = true;
+  }
+  return got_any;
+}
+
+void LineFile::load_before(std::size_t to) const {
+  const std::size_t from = to > capacity_ / 2 ? to - capacity_ / 2 : 0;
+  // Everything in [from, to) is read again: the window restarts there.
+  length_ = 0;
+  start_ = from;
+  load_from(from);
+}
+
+bool LineFile::at_end() const {
+  if (pos_ >= start_ && pos_ < window_end()) return false;
+  if (end_ != std::string::npos && pos_ >= end_) return true;
+  load_from(pos_);
+  return !(pos_ >= start_ && pos_ < window_end());
+}
 
 std::optional<std::string_view> LineFile::read() {
   if (at_end()) return std::nullopt;
-  const std::string_view text = this->text();
-  const char* const feed = find_line_feed(text.data() + pos_, text.data() + text.size());
-  const auto nl =
-      feed == nullptr ? std::string_view::npos : static_cast<std::size_t>(feed - text.data());
-  const std::size_t end = nl == std::string_view::npos ? text.size() : nl;
-  std::string_view line(text.data() + pos_, end - pos_);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  pos_ = nl == std::string_view::npos ? text.size() : nl + 1;
-  ++line_number_;
-  return line;
+  for (;;) {
+    const char* const first = data() + (pos_ - start_);
+    const char* const last = data() + length_;
+    const char* const feed = find_line_feed(first, last);
+    if (feed != nullptr || window_end() == end_) {
+      // A line feed ends the line; without one the file ends it.
+      const char* const line_end = feed != nullptr ? feed : last;
+      std::string_view line(first, static_cast<std::size_t>(line_end - first));
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      pos_ += static_cast<std::size_t>(line_end - first) + (feed != nullptr ? 1 : 0);
+      ++line_number_;
+      return line;
+    }
+    // The line runs past the window: move it to the line's start and read
+    // on (growing the window for a line longer than it).
+    if (!load_from(pos_) && window_end() != end_) end_ = window_end();
+  }
 }
 
 std::optional<std::string> LineFile::read_field(std::size_t width) {
@@ -133,32 +201,51 @@ std::optional<std::string> LineFile::read_field(std::size_t width) {
 
 void LineFile::step_back() {
   if (pos_ == 0) return;
-  const std::string_view text_ = text();
   // pos_ is just after the line read last: skip its line feed (absent only
   // for a last line without one), then find the line feed before it.
   std::size_t i = pos_;
-  if (text_[i - 1] == '\n') --i;
-  const auto prev_nl = i == 0 ? std::string_view::npos : text_.rfind('\n', i - 1);
-  pos_ = prev_nl == std::string_view::npos ? 0 : prev_nl + 1;
+  if (i - 1 < start_ || i - 1 >= window_end()) load_before(i);
+  if (data()[i - 1 - start_] == '\n') --i;
+  // k moves down to just after the line feed before i, or to 0; the window
+  // moves back whenever k reaches its start.
+  std::size_t k = i;
+  while (k > 0) {
+    if (k - 1 < start_ || k - 1 >= window_end()) load_before(k);
+    while (k > start_ && data()[k - 1 - start_] != '\n') --k;
+    if (k > start_) break;
+  }
+  pos_ = k;
   if (line_number_ > 0) --line_number_;
 }
 
 std::size_t LineFile::count_lines() const {
-  const std::string_view text = this->text();
-  if (text.empty()) return 0;
-  // Eight bytes at a time: the flags shifted down to ones are summed by one
-  // multiplication into the top byte.
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  std::size_t n = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text.data() + i, 8);
-    n += static_cast<std::size_t>(((line_feed_flags(word) >> 7) * kOnes) >> 56);
+  if (file_.fd >= 0 && !(start_ == 0 && window_end() == end_)) {
+    // Through the file in window-sized pieces; the window then starts over
+    // wherever the next read needs it.
+    std::size_t n = 0;
+    char last = '\n';
+    bool any = false;
+    load_from(0);
+    for (;;) {
+      n += count_line_feeds(data(), length_);
+      if (length_ > 0) {
+        last = data()[length_ - 1];
+        any = true;
+      }
+      if (window_end() == end_) break;
+      const std::size_t next = window_end();
+      length_ = 0;
+      start_ = next;
+      if (!load_from(next)) break;
+    }
+    length_ = 0;
+    start_ = 0;
+    return any && last != '\n' ? n + 1 : n;
   }
-  for (; i < text.size(); ++i) n += text[i] == '\n' ? 1 : 0;
-  if (text.back() != '\n') ++n;
-  return n;
+  const std::string_view text(data(), length_);
+  if (text.empty()) return 0;
+  const std::size_t n = count_line_feeds(text.data(), text.size());
+  return text.back() != '\n' ? n + 1 : n;
 }
 
 std::optional<LineStream> LineStream::open(const std::string& path) {

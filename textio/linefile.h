@@ -1,8 +1,11 @@
 // Text files read line by line, with the moves the stages need: rewind to the
 // start and step back so that the next read returns the line just read.
 //
-// A LineFile holds the whole file in memory, read once when it is opened;
-// the file on disk is never written. A line is the text up to a line feed;
+// A LineFile over a file on disk reads it through a window of a few hundred
+// kilobytes that follows the reads (and moves back for a step back or a
+// rewind), so that a file of any size costs neither its size in memory nor
+// a pass through cold memory; the file must not change while it is read.
+// The file on disk is never written. A line is the text up to a line feed;
 // a carriage return right before the line feed (or at the very end of the
 // file) is not part of the line, so CR LF files read like LF files. A last
 // line without a line feed still counts as a line.
@@ -19,9 +22,11 @@ namespace raincorr {
 
 class LineFile {
  public:
-  // Reads the file `path`; nullopt when it cannot be opened or read.
+  // Opens the file `path` (regular files only: a FIFO would wait for a
+  // writer, a device such as /dev/zero never ends); nullopt when it cannot
+  // be opened.
   static std::optional<LineFile> open(const std::string& path);
-  // Reads the file `path`; throws RunStop (open error, status 2) when it
+  // Opens the file `path`; throws RunStop (open error, status 2) when it
   // cannot be opened.
   static LineFile open_or_stop(const std::string& path);
   // A line file over text already in memory; `name` is used in messages.
@@ -30,10 +35,13 @@ class LineFile {
   const std::string& name() const { return name_; }
 
   // True when no line is left to read.
-  bool at_end() const { return pos_ >= size_; }
+  bool at_end() const;
 
-  // The next line without its line end, or nullopt at the end of the file.
-  // The view stays valid as long as the LineFile lives.
+  // The next line without its line end, or nullopt at the end of the file
+  // (also where a file on disk can no longer be read). The view stays
+  // valid until the next call that moves in the file (read, read_field,
+  // step_back, rewind, at_end, count_lines); for text given in memory, as
+  // long as the LineFile lives.
   std::optional<std::string_view> read();
 
   // The next line cut or blank-padded to `width` characters.
@@ -56,15 +64,40 @@ class LineFile {
   std::size_t count_lines() const;
 
  private:
-  LineFile(std::string name, std::unique_ptr<char[]> bytes, std::size_t size);
-  // The whole text: a file's bytes, read into a buffer that is never
-  // zero-filled first, or the text the LineFile was made from.
-  std::string_view text() const { return {bytes_ ? bytes_.get() : owned_.data(), size_}; }
+  // An open file descriptor, closed with its owner.
+  struct Descriptor {
+    int fd = -1;
+    Descriptor() = default;
+    explicit Descriptor(int f) : fd(f) {}
+    Descriptor(Descriptor&& other) noexcept : fd(other.fd) { other.fd = -1; }
+    Descriptor& operator=(Descriptor&& other) noexcept;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor();
+  };
+
+  LineFile(std::string name, int fd, std::size_t capacity);
+
+  // The window: bytes [start_, start_ + length_) of the file at data().
+  const char* data() const { return buffer_ ? buffer_.get() : owned_.data(); }
+  std::size_t window_end() const { return start_ + length_; }
+  // Moves the window to begin at `from` (bytes already in it are kept, the
+  // rest is read; a full window that cannot begin later grows) and reads
+  // on to fill it. False when no byte after `from` could be had.
+  bool load_from(std::size_t from) const;
+  // Moves the window so that it ends at `to` with as much before it as it
+  // holds, for a step back.
+  void load_before(std::size_t to) const;
 
   std::string name_;
-  std::string owned_;
-  std::unique_ptr<char[]> bytes_;
-  std::size_t size_ = 0;
+  std::string owned_;  // text given in memory: the window is all of it
+  Descriptor file_;
+  mutable std::unique_ptr<char[]> buffer_;
+  mutable std::size_t capacity_ = 0;
+  mutable std::size_t start_ = 0;
+  mutable std::size_t length_ = 0;
+  // Where the file was found to end, once a read has met its end.
+  mutable std::size_t end_ = std::string::npos;
   std::size_t pos_ = 0;
   std::size_t line_number_ = 0;
 };
