@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -30,6 +29,11 @@ namespace {
 constexpr double kFloor = static_cast<double>(0.001f);
 constexpr double kCeiling = static_cast<double>(0.999f);
 
+// Record lengths, line feed included: the corrected series (F6.2) and the
+// detail (I4, X, I3, X, F6.2, F8.4, 2I4, 3F8.4).
+constexpr std::size_t kCorrectedRecord = 6 + 1;
+constexpr std::size_t kDetailRecord = 4 + 1 + 3 + 1 + 6 + 8 + 4 + 4 + 3 * 8 + 1;
+
 constexpr std::array<std::int32_t, 12> kMonthLength = {31, 28, 31, 30, 31, 30,
                                                        31, 31, 30, 31, 30, 31};
 
@@ -37,29 +41,39 @@ std::size_t idx(int m) { return static_cast<std::size_t>(m - 1); }
 
 // An output file that exists from the start of the stage but is replaced
 // only by its first record: a file that receives no record keeps what it
-// held. Records are buffered; whatever was written before the run ends
-// inside the gamma routines is flushed when the stream goes out of scope.
+// held. Records are formatted straight into the file's buffer; whatever was
+// written before the run ends inside the gamma routines reaches the file
+// when the buffer goes out of scope.
 class RecordFile {
  public:
   explicit RecordFile(std::string path) : path_(std::move(path)) { touch_file(path_); }
 
-  void write(const std::string& record) {
-    if (!out_.is_open()) {
-      out_.open(path_, std::ios::binary | std::ios::trunc);
-      if (!out_) throw open_error(path_, "cannot be written");
+  // Room for a record of at most `n` bytes; end it with commit().
+  char* room(std::size_t n) {
+    if (!out_) {
+      try {
+        out_.emplace(path_);
+      } catch (const RunStop&) {
+        throw open_error(path_, "cannot be written");
+      }
     }
-    out_ << record << '\n';
+    return out_->room(n);
   }
+  void commit(const char* end) { out_->commit(end); }
 
   void close() {
-    if (!out_.is_open()) return;
-    out_.close();
-    if (!out_) throw open_error(path_, "cannot be written");
+    if (out_) out_->close();
   }
 
  private:
   std::string path_;
-  std::ofstream out_;
+  std::optional<OutFile> out_;
+};
+
+// The last three fields of a detail record, fixed for a month: observed
+// shape and scale and the GCM value at the cut, each in F8.4.
+struct MonthTail {
+  std::array<char, 24> text;
 };
 
 struct Day {
@@ -69,7 +83,8 @@ struct Day {
 };
 
 // Reads every record of the dated rainfall file: year, day of year and
-// rainfall, each record a read statement of its own.
+// rainfall, each record a read statement of its own, as many statements as
+// the file has lines.
 std::vector<Day> read_days(LineFile& file) {
   const std::size_t count = file.count_lines();
   file.rewind();
@@ -85,6 +100,29 @@ std::vector<Day> read_days(LineFile& file) {
       throw read_error(
           file.name(), reader.line_number(),
           "expected year, day of year and rainfall, found " + shown_text(reader.last_token()));
+  }
+  return days;
+}
+
+// The same, streamed: while every line holds its own three values, each
+// statement reads exactly its line, so the days are those of the lines.
+// At the first line that does not, the file is read again whole and every
+// statement is made as above, which also gives the error the run stops
+// with.
+std::vector<Day> read_days(LineStream& file) {
+  std::vector<Day> days;
+  // A record of the file the extraction writes takes 15 bytes.
+  days.reserve(file.file_size() / 15 + 1);
+  while (const auto line = file.read()) {
+    std::size_t pos = 0;
+    const auto year = parse_int(next_value(*line, pos));
+    const auto doy = parse_int(next_value(*line, pos));
+    const auto rain = parse_real(next_value(*line, pos));
+    if (!year || !doy || !rain) {
+      LineFile whole = LineFile::open_or_stop(file.name());
+      return read_days(whole);
+    }
+    days.push_back(Day{*year, *doy, *rain});
   }
   return days;
 }
@@ -161,7 +199,9 @@ void CORRECT_GCM2(const std::string& name, const MonthData& month_data, const Mo
                   const MonthStats& obs, const MonthStats& gcm, const MonthInts& posit,
                   int emp_gamma, const TieInfo& ties, int years, std::ostream& console) {
   const std::string stem = name_stem(name);
-  LineFile dated = LineFile::open_or_stop(stem + "_y.pcp");
+  const std::string dated_name = stem + "_y.pcp";
+  auto dated = LineStream::open(dated_name);
+  if (!dated) throw open_error(dated_name, "the file does not exist or cannot be read");
   RecordFile detail(stem + "_c.pcp");
   RecordFile series(stem + "_cd.pcp");
 
@@ -184,7 +224,7 @@ void CORRECT_GCM2(const std::string& name, const MonthData& month_data, const Mo
     }
   }
 
-  const std::vector<Day> days = read_days(dated);
+  const std::vector<Day> days = read_days(*dated);
 
   console << "\nPerforming bias correction of daily non-zero GCM outputs...\n";
   if (const char* banner = method_banner(emp_gamma)) console << banner << '\n';
@@ -207,6 +247,7 @@ void CORRECT_GCM2(const std::string& name, const MonthData& month_data, const Mo
   std::int32_t rank = 0;
 
   std::array<std::optional<RowIndex>, 12> row_index;
+  std::array<std::optional<MonthTail>, 12> tails;
   MonthCache cdf_cache;
   MonthCache quantile_cache;
 
@@ -217,7 +258,10 @@ void CORRECT_GCM2(const std::string& name, const MonthData& month_data, const Mo
     double x = day.rain;
 
     if (emp_gamma == 2) {
-      series.write(fixed_field(obs.mean[mi] / gcm.mean[mi] * x, 6, 2));
+      char* out = series.room(kCorrectedRecord);
+      out = put_fixed(out, obs.mean[mi] / gcm.mean[mi] * x, 6, 2);
+      *out++ = '\n';
+      series.commit(out);
       continue;
     }
 
@@ -318,11 +362,32 @@ void CORRECT_GCM2(const std::string& name, const MonthData& month_data, const Mo
 
     const std::optional<double> corrected = correct();
     const double value = corrected.value_or(0.0);
-    detail.write(int_field(day.year, 4) + ' ' + int_field(day.doy, 3) + ' ' +
-                 fixed_field(value, 6, 2) + fixed_field(p, 8, 4) + int_field(found_row, 4) +
-                 int_field(rank, 4) + fixed_field(obs.alpha[mi], 8, 4) +
-                 fixed_field(obs.beta[mi], 8, 4) + fixed_field(cut, 8, 4));
-    series.write(fixed_field(value, 6, 2));
+    // Year, day, corrected value, probability, row and rank, then the
+    // month's fixed fields.
+    char* out = detail.room(kDetailRecord);
+    out = put_int(out, day.year, 4);
+    *out++ = ' ';
+    out = put_int(out, day.doy, 3);
+    *out++ = ' ';
+    char* const corrected_text = out;
+    out = put_fixed(out, value, 6, 2);
+    out = put_fixed(out, p, 8, 4);
+    out = put_int(out, found_row, 4);
+    out = put_int(out, rank, 4);
+    if (!tails[mi]) {
+      tails[mi].emplace();
+      char* t = tails[mi]->text.data();
+      t = put_fixed(t, obs.alpha[mi], 8, 4);
+      t = put_fixed(t, obs.beta[mi], 8, 4);
+      put_fixed(t, cut, 8, 4);
+    }
+    out = std::copy(tails[mi]->text.begin(), tails[mi]->text.end(), out);
+    *out++ = '\n';
+    detail.commit(out);
+    char* s = series.room(kCorrectedRecord);
+    s = std::copy(corrected_text, corrected_text + 6, s);
+    *s++ = '\n';
+    series.commit(s);
     if (corrected) {
       p = 0.0;
       found_row = 0;

@@ -10,7 +10,8 @@
 namespace raincorr {
 
 // Reads the dated rainfall file <stem>_y.pcp (stem of the 32-character text
-// `name`; must exist) and writes, one record per day in file order, the
+// `name`; must exist; read line by line, and once more whole only when a
+// line does not hold its own three values) and writes, one record per day in file order, the
 // corrected series file <stem>_cd.pcp and, for methods other than 2, the
 // detail file <stem>_c.pcp (each created, or an existing file replaced by
 // the records written; a file that receives no record keeps its content).

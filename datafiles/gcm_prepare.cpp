@@ -1,9 +1,12 @@
 #include "datafiles/gcm_prepare.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "datafiles/calendar.h"
@@ -35,6 +38,9 @@ constexpr std::string_view kMonthNames = "JanFebMarAprMayJunJulAugSepOctNovDec";
 // (layout 1) are in mm per day already.
 constexpr double kRawToMm = 86400000.0;
 
+// A prepared line: date code, 19 blanks, rainfall, line feed.
+constexpr std::size_t kPreparedLine = 7 + 19 + 5 + 1;
+
 // The date and value of one data line, as read from its four pieces.
 struct Pieces {
   std::int32_t day = 0;
@@ -45,11 +51,11 @@ struct Pieces {
 };
 
 // Columns first..last (1-based) of the 80-column buffer.
-std::string_view cols(const std::string& line, std::size_t first, std::size_t last) {
-  return std::string_view(line).substr(first - 1, last - first + 1);
+std::string_view cols(std::string_view line, std::size_t first, std::size_t last) {
+  return line.substr(first - 1, last - first + 1);
 }
 
-int layout_of(const std::string& line) {
+int layout_of(std::string_view line) {
   if (is_blank(cols(line, 27, 54))) return 1;
   if (is_blank(cols(line, 52, 69))) return 2;
   return 0;
@@ -65,55 +71,63 @@ int month_number(std::string_view text) {
 }
 
 // Where the four pieces of a line were taken from, for messages: the fixed
-// columns of a cleaned line, or the blank that a free-position date follows.
-struct PieceSpots {
-  std::string day, month, year, value;
-};
+// columns of a cleaned line (blank 0), or the blank that a free-position
+// date follows. The text is made only for a message, never per line.
+enum class Piece { kDay, kMonth, kYear, kValue };
 
-PieceSpots fixed_spots() {
-  return {"in columns 1-2", "in columns 3-6", "in columns 7-11", "in columns 12-26"};
-}
-
-PieceSpots free_spots(std::size_t blank) {
-  const std::string after = "after the blank at column " + std::to_string(blank);
-  return {after, after, after, after};
+std::string piece_spot(std::size_t blank, Piece piece) {
+  if (blank != 0) return "after the blank at column " + std::to_string(blank);
+  switch (piece) {
+    case Piece::kDay:
+      return "in columns 1-2";
+    case Piece::kMonth:
+      return "in columns 3-6";
+    case Piece::kYear:
+      return "in columns 7-11";
+    case Piece::kValue:
+      break;
+  }
+  return "in columns 12-26";
 }
 
 // Converts the four pieces as free-form reads would: each piece alone, its
-// first value taken.
-Pieces read_pieces(const LineFile& file, const PieceSpots& spots, std::string_view day,
-                   std::string_view month, std::string_view year, std::string_view value) {
-  auto bad = [&](std::string_view what, const std::string& spot, std::string_view text) {
+// first value taken. `file` and `line` name the line for messages.
+Pieces read_pieces(const std::string& file, std::size_t line, std::size_t blank,
+                   std::string_view day, std::string_view month, std::string_view year,
+                   std::string_view value) {
+  auto bad = [&](std::string_view what, Piece piece, std::string_view text) {
     if (is_blank(text))
-      return read_error(file.name(), file.line_number(), "no " + std::string(what) + " " + spot);
+      return read_error(file, line, "no " + std::string(what) + " " + piece_spot(blank, piece));
     const auto first = text.find_first_not_of(' ');
-    return read_error(file.name(), file.line_number(),
+    return read_error(file, line,
                       std::string(what) + " " + shown_text(trim_right(text.substr(first))) + " " +
-                          spot + " is not a number");
+                          piece_spot(blank, piece) + " is not a number");
   };
   Pieces p;
-  if (read_first(day, p.day) != ReadStatus::kOk) throw bad("day of month", spots.day, day);
+  if (read_first(day, p.day) != ReadStatus::kOk) throw bad("day of month", Piece::kDay, day);
   // A blank month piece leaves the text empty: it names no month.
   read_first(month, p.month);
-  if (read_first(year, p.year) != ReadStatus::kOk) throw bad("year", spots.year, year);
+  if (read_first(year, p.year) != ReadStatus::kOk) throw bad("year", Piece::kYear, year);
   if (read_first(value, p.value) != ReadStatus::kOk)
-    throw bad("rainfall value", spots.value, value);
+    throw bad("rainfall value", Piece::kValue, value);
   const auto first = value.find_first_not_of(' ');
   const auto word = value.substr(first);
   p.value_text = word.substr(0, word.find(' '));
   return p;
 }
 
-// The prepared rainfall: one decimal in five columns.
-std::string rainfall_field(double value) { return fixed_field(value, 5, 1); }
+// The prepared rainfall: one decimal in five columns, at `out`.
+char* put_rainfall(char* out, double value) { return put_fixed(out, value, 5, 1); }
 
 // A day whose rainfall does not fit the five columns (999.95 mm or more
 // once rounded, or not finite) would reach the prepared file as asterisks
 // and stop the run later at a line of a file the user never wrote. It is
 // refused here, at its own line, with the likeliest cause for the raw
-// layouts: a file in kg m-2 s-1 (mm/s) read as m/s.
-void check_fits(const LineFile& file, const Pieces& pieces, int layout, double value) {
-  if (std::isfinite(value) && rainfall_field(value).front() != '*') return;
+// layouts: a file in kg m-2 s-1 (mm/s) read as m/s. `field` is the value's
+// prepared field.
+void check_fits(const LineStream& file, const Pieces& pieces, int layout, double value,
+                const char* field) {
+  if (std::isfinite(value) && field[0] != '*') return;
   char converted[32];
   auto [end, ec] =
       std::to_chars(converted, converted + sizeof converted, value, std::chars_format::general, 7);
@@ -129,42 +143,64 @@ void check_fits(const LineFile& file, const Pieces& pieces, int layout, double v
   throw read_error(file.name(), file.line_number(), what);
 }
 
+// SHIFT_LEFT on a line buffer of `size` characters.
+void shift_left(char* line, std::size_t size, std::size_t n, std::size_t p) {
+  if (p < 1 || p > n || p > size || line[p - 1] != ' ') return;
+  // Only the 31 columns after p move; column p + 31 keeps its character, so
+  // it now stands twice.
+  const std::size_t last = std::min({p + 31, n, size});
+  for (std::size_t c = p; c < last; ++c) line[c - 1] = line[c];
+}
+
+// True when `a` and `b` name one and the same existing file.
+bool same_file(const std::string& a, const std::string& b) {
+  struct stat sa;
+  struct stat sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
 }  // namespace
 
 void SHIFT_LEFT(std::string& line, std::size_t n, std::size_t p) {
-  if (p < 1 || p > n || p > line.size() || line[p - 1] != ' ') return;
-  // Only the 31 columns after p move; column p + 31 keeps its character, so
-  // it now stands twice.
-  const std::size_t last = std::min({p + 31, n, line.size()});
-  for (std::size_t c = p; c < last; ++c) line[c - 1] = line[c];
+  shift_left(line.data(), line.size(), n, p);
 }
 
 void GCM_PREPARE2(const std::string& name, int& formt, std::ostream& console) {
   const std::string file_name(trim_right(text_field(name, kTextWidth)));
-  auto in = LineFile::open(file_name);
+  // The GCM file is the largest input: it is read line by line through a
+  // fixed buffer, and the prepared lines go out through one as well.
+  auto in = LineStream::open(file_name);
   if (!in) {
     throw system_stop(" ERROR, parser cannot access the file: " + file_name + "\n\n" + kUsage);
   }
   const std::string out_name = name_stem(file_name) + "_.wtd_";
-  write_text_file(out_name, "");
+  // Replacing the prepared file must not cut off a GCM file that is the
+  // same file under another name (a link): that one is read whole first.
+  if (same_file(file_name, out_name)) in->load_rest();
+  OutFile out(out_name);
 
   if (!in->read()) throw system_stop("Error reading, file does not exist");
   if (!in->read()) throw end_of_file_error(file_name, 2, "the second header line is missing");
 
   console << "Preparing daily GCM data from " << file_name << " please wait... \n";
-  std::string out = "@  DATE  SRAD  TMAX  TMIN  RAIN\n";
-  out.reserve(out.size() + in->count_lines() * 32);
+  out.append("@  DATE  SRAD  TMAX  TMIN  RAIN\n");
 
   std::optional<Pieces> pieces;  // of the last line that had them
   int month = 0;                 // carried over lines whose month text names none
   std::int64_t count = 0;
   try {
-    while (auto field = in->read_field(kGcmLineWidth)) {
-      std::string& line = *field;
+    char buffer[kGcmLineWidth];
+    const std::string_view line(buffer, sizeof buffer);
+    while (const auto raw = in->read()) {
+      // The line cut or blank-padded to the 80-column buffer.
+      const std::size_t kept = std::min(raw->size(), sizeof buffer);
+      std::memcpy(buffer, raw->data(), kept);
+      std::memset(buffer + kept, ' ', sizeof buffer - kept);
       const int layout = layout_of(line);
       formt = layout;
       if (layout == 1) {
-        pieces = read_pieces(*in, fixed_spots(), cols(line, 1, 2), cols(line, 3, 6),
+        pieces = read_pieces(file_name, in->line_number(), 0, cols(line, 1, 2), cols(line, 3, 6),
                              cols(line, 7, 11), cols(line, 12, 26));
       } else {
         const std::size_t first = layout == 2 ? 39 : 23;
@@ -172,9 +208,10 @@ void GCM_PREPARE2(const std::string& name, int& formt, std::ostream& console) {
         const auto blank = cols(line, first, last).find(' ');
         if (blank != std::string_view::npos) {
           const std::size_t p = first + blank;
-          SHIFT_LEFT(line, kGcmLineWidth, p);
-          pieces = read_pieces(*in, free_spots(p), cols(line, p, p + 1), cols(line, p + 2, p + 5),
-                               cols(line, p + 6, p + 10), cols(line, p + 11, kGcmLineWidth));
+          shift_left(buffer, sizeof buffer, kGcmLineWidth, p);
+          pieces = read_pieces(file_name, in->line_number(), p, cols(line, p, p + 1),
+                               cols(line, p + 2, p + 5), cols(line, p + 6, p + 10),
+                               cols(line, p + 11, kGcmLineWidth));
         } else if (!pieces) {
           // Later lines without a blank reuse the previous line's date and
           // value; the first data line has nothing to reuse.
@@ -186,7 +223,9 @@ void GCM_PREPARE2(const std::string& name, int& formt, std::ostream& console) {
 
       double value = pieces->value < 0.0 ? 0.0 : pieces->value;
       if (layout != 1) value *= kRawToMm;
-      check_fits(*in, *pieces, layout, value);
+      char rainfall[5];
+      put_rainfall(rainfall, value);
+      check_fits(*in, *pieces, layout, value, rainfall);
       if (const int m = month_number(pieces->month); m != 0) month = m;
       if (month == 0) {
         throw read_error(file_name, in->line_number(),
@@ -197,23 +236,27 @@ void GCM_PREPARE2(const std::string& name, int& formt, std::ostream& console) {
       int doy = 0;
       CONVERT_DAY_DOY(pieces->day, doy, month, LEAPYEAR(pieces->year));
 
-      std::string date = int_field(pieces->year, 4) + int_field(doy, 3);
-      for (std::size_t c = 4; c < 6; ++c)
-        if (date[c] == ' ') date[c] = '0';
-      out += date;
-      out.append(19, ' ');
-      out += rainfall_field(value);
-      out += '\n';
+      // The date code yyyyddd: the day of year with leading zeros.
+      char* p = out.room(kPreparedLine);
+      p = put_int(p, pieces->year, 4);
+      char* const day_of_year = p;
+      p = put_int(p, doy, 3);
+      for (char* c = day_of_year; c < day_of_year + 2; ++c)
+        if (*c == ' ') *c = '0';
+      p = std::fill_n(p, 19, ' ');
+      p = std::copy(rainfall, rainfall + sizeof rainfall, p);
+      *p++ = '\n';
+      out.commit(p);
       ++count;
     }
   } catch (const RunStop&) {
     // A line that cannot be read ends the run; the lines prepared before it
     // stay in the prepared file, as they would had each been written the
     // moment it was made.
-    write_text_file(out_name, out);
+    out.close();
     throw;
   }
-  write_text_file(out_name, out);
+  out.close();
   console << "Data extracted:" << int_field(count, 6) << "\n";
 }
 

@@ -11,7 +11,9 @@ namespace raincorr {
 // Reads the GCM file `name` (32-character blank-padded text, opened without
 // its trailing blanks; never written) and writes the prepared weather file
 // <stem of name>_.wtd_, created or replaced as soon as the GCM file is open
-// and filled at the end: the header "@  DATE  SRAD  TMAX  TMIN  RAIN", then
+// and filled line by line as the GCM file is read through a fixed buffer
+// (a GCM file that is the prepared file under another name is read whole
+// first): the header "@  DATE  SRAD  TMAX  TMIN  RAIN", then
 // for every line after the two header lines the date code yyyyddd, 19
 // blanks and the rainfall in 5 columns with one decimal. Each line's layout is told from its blank
 // columns: 1 (columns 27-54 blank; fixed columns, value in mm), else 2 (columns 52-69 blank; date

@@ -12,7 +12,8 @@ namespace raincorr {
 // empty when missing) and writes the class files <stem>_1.txt ..
 // <stem>_12.txt, created or replaced before the first record is read: for
 // every series record, in order, a blank and columns 10-15 of the record
-// (7 characters) go to the file of its month. The month comes from the
+// (7 characters) go to the file of its month. The series is read line by
+// line and each class file filled through a buffer of its own. The month comes from the
 // year (columns 2-5) and day of year (columns 6-8) read as two free-form
 // integers, by DOYTEST; days outside the year go to December. Prints
 // "Grouping data from <stem>.pcp into monthly class...". No scratch file

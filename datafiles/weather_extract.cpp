@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "datafiles/calendar.h"
@@ -19,31 +20,53 @@ namespace {
 // end, stop) before it keep their line numbers in a leap year.
 constexpr int kLastFebruaryDay = 59;
 
+// A record of the series file: a blank, the date code, the rainfall and a
+// line feed.
+constexpr std::size_t kSeriesRecord = 1 + 8 + 5 + 1;
+
+// True when a series record (without its line feed) holds a date code and a
+// rainfall value that a read statement starting on it takes from it alone:
+// the statement then ends on this record, and the next one starts on the
+// next record, as for every record of a well-formed series.
+bool reads_alone(std::string_view record) {
+  // Read back as a line, a carriage return at its end would be a line end.
+  if (!record.empty() && record.back() == '\r') record.remove_suffix(1);
+  std::size_t pos = 0;
+  return parse_int(next_value(record, pos)) && is_real(next_value(record, pos));
+}
+
 // Walks the weather file by line counts and collects the three series files.
 // Every read may meet the end of the file; the moves then return false and
 // the selection stops where it is, keeping what has been taken.
 class Selection {
  public:
-  Selection(LineFile& in, std::string_view year2, int doy1, int doy2)
-      : in_(in), year2_(year2), doy1_(doy1), doy2_(doy2) {
-    // At most one record per input line: reserving up front spares the
-    // copies of repeated growth on long files (untouched pages cost nothing).
-    const std::size_t lines = in.count_lines();
-    series.reserve(lines * 15);
-    values.reserve(lines * 6);
-    dated.reserve(lines * 15);
-    source_lines.reserve(lines);
-  }
+  Selection(LineFile& in, std::string_view year2, int doy1, int doy2, OutFile& series,
+            OutFile& values, OutFile& dated)
+      : series(series),
+        values(values),
+        dated(dated),
+        in_(in),
+        year2_(year2),
+        doy1_(doy1),
+        doy2_(doy2) {}
 
   // Returns how the selection ended: at the first line of year2, or at the
   // end of the file (wherever in the window that fell).
   SelectionEnd run();
 
-  std::string series;  // <stem>.pcp
-  std::string values;  // <stem>.pkp
-  std::string dated;   // <stem>_y.pcp
-  // The input line of each record, so that a record the check pass cannot
-  // read is reported where it can be mended: in the weather file.
+  // The three files are written as the records come.
+  OutFile& series;  // <stem>.pcp
+  OutFile& values;  // <stem>.pkp
+  OutFile& dated;   // <stem>_y.pcp
+  // The number of records written.
+  std::size_t records = 0;
+  // The first record (from 1) that the check pass cannot read from its own
+  // line alone, 0 while there is none; only then does the check pass read
+  // the series again. Every statement before it reads exactly its record.
+  std::size_t first_irregular = 0;
+  // The input line of each record from first_irregular on, so that a record
+  // the check pass cannot read is reported where it can be mended: in the
+  // weather file. The check pass cannot fail on a record before it.
   std::vector<std::size_t> source_lines;
 
  private:
@@ -80,21 +103,29 @@ class Selection {
           in_.name(), in_.line_number(),
           "rainfall " + shown_text(cols(26, 31)) + " in columns 26-31 does not fit columns 27-31");
     }
-    const auto date = cols(1, 8);
-    const auto rain = cols(27, 31);
-    series += ' ';
-    series += date;
-    series += rain;
-    series += '\n';
-    values += rain;
-    values += '\n';
-    dated += cols(1, 4);
-    dated += ' ';
-    dated += cols(5, 7);
-    dated += ' ';
-    dated += rain;
-    dated += '\n';
-    source_lines.push_back(in_.line_number());
+    // Series: a blank, columns 1-8 and the rainfall in columns 27-31.
+    char* const record = series.room(kSeriesRecord);
+    record[0] = ' ';
+    std::memcpy(record + 1, line_.data(), 8);
+    std::memcpy(record + 9, line_.data() + 26, 5);
+    record[14] = '\n';
+    series.commit(record + kSeriesRecord);
+    ++records;
+    if (first_irregular == 0 && !reads_alone(std::string_view(record, kSeriesRecord - 1)))
+      first_irregular = records;
+    if (first_irregular != 0) source_lines.push_back(in_.line_number());
+    // Values: the rainfall alone.
+    char* p = values.room(6);
+    std::memcpy(p, record + 9, 6);
+    values.commit(p + 6);
+    // Dated: year, day of year and rainfall, blank-separated.
+    p = dated.room(15);
+    std::memcpy(p, line_.data(), 4);
+    p[4] = ' ';
+    std::memcpy(p + 5, line_.data() + 4, 3);
+    p[8] = ' ';
+    std::memcpy(p + 9, record + 9, 6);
+    dated.commit(p + 15);
   }
   bool is_year2() const { return cols(1, 4) == year2_; }
 
@@ -174,14 +205,15 @@ SelectionEnd Selection::run() {
 // the next record's date code, and the statements then run out of records.
 // Returns the number of records. A value that is not a number is reported
 // at the line of `weather_file` that the record came from.
-std::size_t check_series(LineFile& series, const std::string& weather_file,
-                         const std::vector<std::size_t>& source_lines) {
-  const std::size_t n = series.count_lines();
+// `source_lines` holds the input lines of the records from record `first`
+// on.
+std::size_t check_series(LineFile& series, const std::string& weather_file, std::size_t n,
+                         std::size_t first, const std::vector<std::size_t>& source_lines) {
   FreeformReader reader(series);
   auto bad = [&](std::string_view what) {
     const std::size_t record = reader.line_number();
     const std::size_t line =
-        record >= 1 && record <= source_lines.size() ? source_lines[record - 1] : 0;
+        record >= first && record - first < source_lines.size() ? source_lines[record - first] : 0;
     return read_error(weather_file, line,
                       std::string(what) + " " + shown_text(reader.last_token()) +
                           " is not a number (record " + std::to_string(record) + " of " +
@@ -215,18 +247,20 @@ Extraction WTD_EXTRACT2(const std::string& name, const std::string& stem, int do
   const std::string series_name = out_stem + ".pcp";
   const std::string values_name = out_stem + ".pkp";
   const std::string dated_name = out_stem + "_y.pcp";
-  for (const auto* f : {&series_name, &values_name, &dated_name}) write_text_file(*f, "");
+  OutFile series(series_name);
+  OutFile values(values_name);
+  OutFile dated(dated_name);
 
   const std::string year1 = text_field(year1_text, 4);
   const std::string year2 = text_field(year2_text, 4);
   JUMP_LABEL(*in, year1, kTextWidth);
   console << "Extracting data from " << file_name << " please wait...\n";
 
-  Selection selection(*in, year2, doy1, doy2);
+  Selection selection(*in, year2, doy1, doy2, series, values, dated);
   const auto write_outputs = [&] {
-    write_text_file(series_name, selection.series);
-    write_text_file(values_name, selection.values);
-    write_text_file(dated_name, selection.dated);
+    series.close();
+    values.close();
+    dated.close();
   };
   SelectionEnd end = SelectionEnd::kYear2;
   try {
@@ -240,8 +274,14 @@ Extraction WTD_EXTRACT2(const std::string& name, const std::string& stem, int do
   }
   write_outputs();
 
-  LineFile series(series_name, std::move(selection.series));
-  const std::size_t n = check_series(series, file_name, selection.source_lines);
+  // Records that each hold their date code and value are read back one
+  // statement per record, so the check pass can only count them; any other
+  // series is read back from its file as the check pass has always read it.
+  std::size_t n = selection.records;
+  if (selection.first_irregular != 0) {
+    LineFile written = LineFile::open_or_stop(series_name);
+    n = check_series(written, file_name, n, selection.first_irregular, selection.source_lines);
+  }
   console << "Data extracted:" << int_field(static_cast<std::int64_t>(n), 6) << "\n";
   return Extraction{n, end, selection.last_date()};
 }

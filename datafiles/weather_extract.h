@@ -30,8 +30,10 @@ struct Extraction {
 // one across the year end) of the years year1 up to but not including year2
 // into the series files <stem>.pcp, <stem>.pkp and <stem>_y.pcp, where
 // `stem` is used as given (trailing blanks removed). The three files are
-// created or replaced before the search for year1 and written once the
-// selection is done. Days are chosen by counting lines from the first line
+// created or replaced before the search for year1 and receive the records
+// as the selection takes them (through buffers; complete when the function
+// returns or throws). The weather file is read through a window, never
+// held whole. Days are chosen by counting lines from the first line
 // of year1, so the file must hold every day of every year in order.
 // `year1_text` and `year2_text` are the argument texts; their first four
 // characters are used. Prints "Extracting data from <name> please wait..."

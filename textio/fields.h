@@ -1,7 +1,9 @@
 // Fixed-width text fields: the one place where the tool pads, cuts and
 // right-aligns what it writes to the console and to its files.
 //
-// Pure functions: nothing here reads or writes a file or prints.
+// Pure functions: nothing here reads or writes a file or prints. The put_*
+// forms write a field into a caller's buffer, for the loops that write one
+// record per day and must not build a string for every field.
 #ifndef RAINCORR_TEXTIO_FIELDS_H_
 #define RAINCORR_TEXTIO_FIELDS_H_
 
@@ -40,6 +42,16 @@ std::string int_field(std::int64_t v, int width);
 // A value that is not finite is written "NaN", "Inf" or "-Inf", right-aligned
 // (asterisks when the field is narrower than that text).
 std::string fixed_field(double v, int width, int decimals);
+
+// The most columns a put_* field takes; wider fields are never needed.
+inline constexpr int kMaxFieldWidth = 64;
+
+// Write the text of int_field(v, width) or fixed_field(v, width, decimals)
+// at `out`, exactly max(width, 0) characters with the same rounding and
+// overflow rules, and return the end of what was written. `width` must not
+// exceed kMaxFieldWidth.
+char* put_int(char* out, std::int64_t v, int width);
+char* put_fixed(char* out, double v, int width, int decimals);
 
 }  // namespace raincorr
 

@@ -20,11 +20,32 @@ std::size_t digits(std::string_view s) {
 
 // The first value of `text` and where it starts; empty when there is none.
 std::string_view first_token(std::string_view text) {
-  std::size_t b = 0;
-  while (b < text.size() && is_separator(text[b])) ++b;
-  std::size_t e = b;
-  while (e < text.size() && !is_separator(text[e])) ++e;
-  return text.substr(b, e - b);
+  std::size_t pos = 0;
+  return next_value(text, pos);
+}
+
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The value of a plain decimal [-]digits[.digits] with at most 15 digits
+// (`whole` before the point, `fraction` after it), or nullopt for any other
+// token. Such a value is an integer below 2^53 divided by a power of ten
+// below 2^53, both exact, and one division rounds their exact quotient to
+// nearest: the very double that a correctly rounded conversion of the text
+// gives. Most values in the data files are of this form, and this is much
+// cheaper than the general conversion.
+std::optional<double> short_decimal(std::string_view token, std::size_t whole,
+                                    std::size_t fraction) {
+  const bool negative = token[0] == '-';
+  const std::size_t sign = negative || token[0] == '+' ? 1 : 0;
+  const std::size_t point = fraction > 0 || (sign + whole < token.size()) ? 1 : 0;
+  if (sign + whole + point + fraction != token.size() || whole + fraction > 15) return std::nullopt;
+  std::int64_t m = 0;
+  for (std::size_t k = sign; k < token.size(); ++k)
+    if (token[k] != '.') m = m * 10 + (token[k] - '0');
+  const double value = static_cast<double>(m) / kExactPowersOfTen[fraction];
+  return negative ? -value : value;
 }
 
 template <typename T>
@@ -48,20 +69,53 @@ ReadStatus parse_into(std::string_view token, T& v) {
 
 }  // namespace
 
+std::string_view next_value(std::string_view text, std::size_t& pos) {
+  std::size_t b = pos;
+  while (b < text.size() && is_separator(text[b])) ++b;
+  std::size_t e = b;
+  while (e < text.size() && !is_separator(text[e])) ++e;
+  pos = e;
+  return text.substr(b, e - b);
+}
+
 std::optional<std::int32_t> parse_int(std::string_view token) {
-  std::size_t i = 0;
+  const char* p = token.data();
+  const char* const end = p + token.size();
   bool negative = false;
-  if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
-  const std::size_t n = digits(token.substr(i));
-  if (n == 0 || i + n != token.size()) return std::nullopt;
+  if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  if (p == end) return std::nullopt;
   std::int64_t value = 0;
-  for (std::size_t k = i; k < token.size(); ++k) {
-    value = value * 10 + (token[k] - '0');
+  for (; p != end; ++p) {
+    if (!is_digit(*p)) return std::nullopt;
+    value = value * 10 + (*p - '0');
     if (value > std::int64_t{2147483648}) return std::nullopt;
   }
   if (negative) value = -value;
   if (value > 2147483647 || value < -2147483647 - 1) return std::nullopt;
   return static_cast<std::int32_t>(value);
+}
+
+bool is_real(std::string_view token) {
+  std::size_t i = 0;
+  if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
+  const std::size_t whole = digits(token.substr(i));
+  i += whole;
+  std::size_t fraction = 0;
+  if (i < token.size() && token[i] == '.') {
+    ++i;
+    fraction = digits(token.substr(i));
+    i += fraction;
+  }
+  if (whole + fraction == 0) return false;
+  if (i < token.size() &&
+      (token[i] == 'E' || token[i] == 'e' || token[i] == 'D' || token[i] == 'd')) {
+    std::size_t j = i + 1;
+    if (j < token.size() && (token[j] == '+' || token[j] == '-')) ++j;
+    const std::size_t exp_digits = digits(token.substr(j));
+    if (exp_digits == 0) return false;
+    i = j + exp_digits;
+  }
+  return i == token.size();
 }
 
 std::optional<double> parse_real(std::string_view token) {
@@ -95,7 +149,15 @@ std::optional<double> parse_real(std::string_view token) {
     i = j + exp_digits;
   }
   if (i != token.size()) return std::nullopt;
+  if (const auto exact = short_decimal(token, whole, fraction)) return exact;
   double value = 0.0;
+  // A value already in the form from_chars takes (no '+' in front, no D
+  // exponent), as nearly every value in the data files is, is converted
+  // where it stands; the copy gives the same text and so the same value.
+  if (n == token.size()) {
+    const auto r = std::from_chars(token.data(), token.data() + token.size(), value);
+    if (r.ec == std::errc() && r.ptr == token.data() + token.size()) return value;
+  }
   if (n < sizeof text) {
     const auto r = std::from_chars(text, text + n, value);
     if (r.ec == std::errc() && r.ptr == text + n) return value;

@@ -22,6 +22,8 @@ namespace raincorr {
 // Whole-token parsers: nullopt unless all of `token` is one value.
 std::optional<std::int32_t> parse_int(std::string_view token);
 std::optional<double> parse_real(std::string_view token);
+// True exactly when parse_real(token) gives a value; nothing is converted.
+bool is_real(std::string_view token);
 
 enum class ReadStatus {
   kOk,   // a value was read
@@ -61,6 +63,11 @@ class FreeformReader {
   bool have_line_ = false;
   std::string_view token_;
 };
+
+// The next value of the one-line `text` from `pos` on, as the reader splits
+// values; `pos` moves past it. Empty when no value is left on the line.
+// For the per-day loops that read a line whose values all stand on it.
+std::string_view next_value(std::string_view text, std::size_t& pos);
 
 // The first value of `text` alone, as a read statement over one line would
 // see it: kEnd when `text` holds no value at all.

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
 namespace raincorr {
 namespace {
 
@@ -23,6 +28,50 @@ TEST(ParseNumbers, AcceptsWholeTokensOnly) {
   EXPECT_EQ(parse_real("-0.1"), -0.1);
   for (const char* bad : {".", "", "e5", "1e", "1.2.3", "*****", "NaN", "1,5", "0x10"})
     EXPECT_FALSE(parse_real(bad)) << bad;
+  // is_real answers exactly as parse_real does.
+  for (const char* token :
+       {"12.5", "1", ".5", "5.", "1.2E-05", "1.2d3", "-0.1",  "+1e+400", "1e-400", "-.5e1",
+        ".",    "",  "e5", "1e", "1e+",     "1.2.3", "*****", "NaN",     "inf",    "1,5",
+        "0x10", "+", "-",  "+.", "1d",      "1 ",    " 1",    "1E5x"})
+    EXPECT_EQ(is_real(token), parse_real(token).has_value()) << token;
+}
+
+// Short plain decimals take a path of their own; every one must give the
+// double that the C library's correctly rounded conversion gives.
+TEST(ParseNumbers, ShortDecimalsAreCorrectlyRounded) {
+  for (const char* text :
+       {"0.1", "0.2", "0.3", "999.95", "-0.0", "-0", "0.", "-.5", "+2.5", "123456789012345",
+        "12345678901234.5", "0.000000000000001", "1234567890123456", "9007199254740993",
+        "0.30000000000000004", "4.35", "1.005", "8.675", "000000000000012.5"}) {
+    const auto got = parse_real(text);
+    ASSERT_TRUE(got) << text;
+    const double want = std::strtod(text, nullptr);
+    EXPECT_EQ(std::memcmp(&*got, &want, sizeof want), 0) << text;
+  }
+  // Every value of the weather files' F5.1 and F6.2 fields, and a sweep of
+  // three-decimal values.
+  char text[32];
+  for (int i = -9999; i <= 99999; ++i) {
+    for (const char* format : {"%.1f", "%.2f", "%.3f"}) {
+      const double scale = format[2] == '1' ? 10.0 : format[2] == '2' ? 100.0 : 1000.0;
+      std::snprintf(text, sizeof text, format, i / scale);
+      const auto got = parse_real(text);
+      ASSERT_TRUE(got) << text;
+      ASSERT_EQ(*got, std::strtod(text, nullptr)) << text;
+    }
+  }
+}
+
+TEST(NextValue, SplitsOneLineAtSeparators) {
+  const std::string_view line = "  1981032,, 12.5\textra ";
+  std::size_t pos = 0;
+  EXPECT_EQ(next_value(line, pos), "1981032");
+  EXPECT_EQ(next_value(line, pos), "12.5");
+  EXPECT_EQ(next_value(line, pos), "extra");
+  EXPECT_EQ(next_value(line, pos), "");
+  EXPECT_EQ(next_value(line, pos), "");
+  pos = 0;
+  EXPECT_EQ(next_value("", pos), "");
 }
 
 TEST(FreeformReader, StatementsStartOnNewLinesAndCrossLineEnds) {
