@@ -1,5 +1,6 @@
 #include "specfun/errors.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
@@ -7,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "textio/fields.h"
@@ -24,9 +26,23 @@ constexpr std::size_t kTextParameterLimit = 255;
 constexpr std::size_t kFirstLineRoom = 59;
 constexpr std::size_t kContinuationWidth = 64;
 
+// A routine name as the stack holds it: blank-padded to 32 characters. A
+// fixed array, not a string: every call of a special function pushes and
+// pops one, and a whole run makes millions of calls.
+using StackName = std::array<char, kNameWidth>;
+
+StackName stack_name(std::string_view name) {
+  StackName out;
+  out.fill(' ');
+  name.copy(out.data(), std::min(name.size(), out.size()));
+  return out;
+}
+
+std::string name_text(const StackName& name) { return std::string(name.data(), name.size()); }
+
 struct Level {
-  std::string name;  // blank-padded to 32 characters
-  int type = -1;     // 0 no error, -1 no result held
+  StackName name;  // blank-padded to 32 characters
+  int type = -1;   // 0 no error, -1 no result held
   int code = -1;
   bool user_called = false;  // the routine the application called directly
 };
@@ -50,7 +66,7 @@ struct ErrorState {
 
   void start() {
     for (auto& level : levels) level = Level{};
-    levels[1] = Level{text_field("USER", kNameWidth), 0, 0, false};
+    levels[1] = Level{stack_name("USER"), 0, 0, false};
     current = 1;
     pending.clear();
     parameters.clear();
@@ -205,7 +221,7 @@ void E1PSH(std::string_view name) {
     end_run_from_error_facility();
   }
   ++s.current;
-  s.top() = Level{text_field(name, kNameWidth), 0, 0, s.current == 2};
+  s.top() = Level{stack_name(name), 0, 0, s.current == 2};
 }
 
 void E1POP(std::string_view name) {
@@ -216,8 +232,8 @@ void E1POP(std::string_view name) {
     E1MES(5, 1, "Error condition in E1POP.  Cannot pop from %(L1) because stack is empty.");
     end_run_from_error_facility();
   }
-  if (text_field(name, kNameWidth) != s.top().name) {
-    const std::string stored = s.top().name;
+  if (stack_name(name) != s.top().name) {
+    const std::string stored = name_text(s.top().name);
     E1PARL(1, name);
     E1PARL(2, stored);
     E1MES(5, 2, "Error condition in E1POP.  %(L1) does not match the name %(L2) in the stack.");
@@ -314,7 +330,7 @@ void E1SHOW() {
   const Level& level = s.top();
 
   const bool appended = s.pending.rfind(".  ", 0) != 0;
-  const std::string name = display_name(level.name);
+  const std::string name = display_name(name_text(level.name));
   std::ostringstream header_text;
   header_text << ' ' << level.code << " from " << trim_right(name) << (appended ? ".  " : "");
   const std::string header = header_text.str();
@@ -340,7 +356,7 @@ void E1SHOW() {
         << "     ------------" << std::string(16, ' ') << "    ----------  ----------\n";
     for (int l = s.current; l >= 1; --l) {
       const Level& row = s.levels[static_cast<std::size_t>(l)];
-      out << "     " << display_name(row.name) << int_field(row.type, 6) << "      "
+      out << "     " << display_name(name_text(row.name)) << int_field(row.type, 6) << "      "
           << int_field(row.code, 6);
       if (l >= 2 && !row.user_called) out << "    (Called internally)";
       out << "\n";
