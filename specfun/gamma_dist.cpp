@@ -1,6 +1,7 @@
 #include "specfun/gamma_dist.h"
 
 #include <cmath>
+#include <optional>
 
 #include "specfun/errors.h"
 #include "specfun/gamma.h"
@@ -35,9 +36,13 @@ void report_no_convergence(double x, double a) {
 // itself cannot overflow.
 bool beyond_overflow_limit(double x) { return std::log(x) - std::log(DMACH(2)) / 3.0 >= 0.0; }
 
-}  // namespace
-
-double DGAMDF(double x, double a) {
+// DGAMDF, with ln Gamma(a) taken from `lngamma` when it holds the value of
+// an earlier call with the same shape, and left there after it is computed.
+// DGAMIN evaluates the distribution a dozen times or more for one shape; its
+// shapes never make DLNGAM report, so the reused value is the very result
+// (and the console the very output) that a fresh DLNGAM call would give.
+// With nullptr it is DGAMDF itself.
+double gamma_cdf(double x, double a, std::optional<double>* lngamma) {
   E1PSH("DGAMDF");
   double result = DMACH(6);
   if (a <= 0.0) {
@@ -59,7 +64,14 @@ double DGAMDF(double x, double a) {
     }
   } else {
     // The prefactor x^a e^-x / Gamma(a), set to 0 where it would underflow.
-    const double exponent = a * std::log(x) - (DLNGAM(a) + x);
+    double ln_gamma_a;
+    if (lngamma != nullptr && lngamma->has_value()) {
+      ln_gamma_a = **lngamma;
+    } else {
+      ln_gamma_a = DLNGAM(a);
+      if (lngamma != nullptr) *lngamma = ln_gamma_a;
+    }
+    const double exponent = a * std::log(x) - (ln_gamma_a + x);
     const double prefactor = exponent > std::log(DMACH(1)) + DMACH(4) ? std::exp(exponent) : 0.0;
     if (x > 1.0 && x >= a) {
       // Continued fraction for the upper tail, by its convergents
@@ -125,6 +137,10 @@ double DGAMDF(double x, double a) {
   return result;
 }
 
+}  // namespace
+
+double DGAMDF(double x, double a) { return gamma_cdf(x, a, nullptr); }
+
 double DGAMIN(double p, double a) {
   E1PSH("DGAMIN");
   double result = DMACH(6);
@@ -152,7 +168,8 @@ double DGAMIN(double p, double a) {
       const double tolerance = 10.0 * DMACH(4);
       double x0 = z * z >= nine_a ? a * (w * w * w) : 0.0;
       // The distribution function minus p; below 0 it is -p without a call.
-      auto F = [p, a](double x) { return x > 0.0 ? DGAMDF(x, a) - p : -p; };
+      std::optional<double> lngamma;  // ln Gamma(a), computed on the first call
+      auto F = [p, a, &lngamma](double x) { return x > 0.0 ? gamma_cdf(x, a, &lngamma) - p : -p; };
 
       double f0 = F(x0);
       if (f0 == 0.0) {
