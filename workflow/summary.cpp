@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "report/svg_chart.h"
 #include "textio/freeform.h"
 #include "textio/linefile.h"
 #include "textio/run_stop.h"
@@ -24,28 +25,8 @@ std::string csv_cell(const std::string& text) {
   return q + "\"";
 }
 
-std::string html_text(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
+// The index page escapes its texts as the report's pages do.
+std::string html_text(const std::string& text) { return chart::xml_escape(text); }
 
 // The size of the worse of the two corrected errors; a pair whose report
 // gave no figure ranks below every figure.
