@@ -15,16 +15,17 @@
 namespace raincorr {
 namespace {
 
-// Year and day of year of a series record, read as two free-form integers
-// from the year (columns 2-5), a blank and the day (columns 6-8), so a field
-// may hold its number anywhere: as one read statement over the line
-// "yyyy ddd" would read them, a carriage return at its end dropped as a
-// line end. False when the two are not both integers.
 // A class record: a blank, columns 10-15 of the series record, a line feed.
 constexpr std::size_t kClassRecord = 8;
 // Twelve files take their records in turn: smaller buffers than a single
 // output file gets keep the twelve together modest.
 constexpr std::size_t kClassBuffer = std::size_t{1} << 16;
+
+// Year and day of year of a series record, read as two free-form integers
+// from the year (columns 2-5), a blank and the day (columns 6-8), so a field
+// may hold its number anywhere: as one read statement over the line
+// "yyyy ddd" would read them, a carriage return at its end dropped as a
+// line end. False when the two are not both integers.
 
 bool read_date(std::string_view record, std::int32_t& year, std::int32_t& doy) {
   char date[8];

@@ -54,6 +54,9 @@ class Selection {
   // end of the file (wherever in the window that fell).
   SelectionEnd run();
 
+  // The date code (columns 1-7) of the last line read.
+  std::string last_date() const { return std::string(cols(1, 7)); }
+
   // The three files are written as the records come.
   OutFile& series;  // <stem>.pcp
   OutFile& values;  // <stem>.pkp
@@ -128,12 +131,6 @@ class Selection {
     dated.commit(p + 15);
   }
   bool is_year2() const { return cols(1, 4) == year2_; }
-
- public:
-  // The date code (columns 1-7) of the last line read.
-  std::string last_date() const { return std::string(cols(1, 7)); }
-
- private:
   int leap_of_line() const {
     std::int32_t year = 0;
     if (read_first(cols(1, 4), year) != ReadStatus::kOk) {

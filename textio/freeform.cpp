@@ -95,41 +95,51 @@ std::optional<std::int32_t> parse_int(std::string_view token) {
   return static_cast<std::int32_t>(value);
 }
 
-bool is_real(std::string_view token) {
+namespace {
+
+// The parts of a token that is one free-form real as a whole: an optional
+// sign, digits with an optional point (at least one digit in all), then an
+// optional exponent of E, e, D or d, an optional sign and digits.
+struct RealShape {
+  std::size_t whole = 0;         // digits before the point
+  std::size_t fraction = 0;      // digits after it
+  std::size_t mantissa_end = 0;  // where the exponent letter, if any, stands
+  bool has_exponent = false;
+};
+
+std::optional<RealShape> real_shape(std::string_view token) {
+  RealShape shape;
   std::size_t i = 0;
   if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
-  const std::size_t whole = digits(token.substr(i));
-  i += whole;
-  std::size_t fraction = 0;
+  shape.whole = digits(token.substr(i));
+  i += shape.whole;
   if (i < token.size() && token[i] == '.') {
     ++i;
-    fraction = digits(token.substr(i));
-    i += fraction;
+    shape.fraction = digits(token.substr(i));
+    i += shape.fraction;
   }
-  if (whole + fraction == 0) return false;
+  if (shape.whole + shape.fraction == 0) return std::nullopt;
+  shape.mantissa_end = i;
   if (i < token.size() &&
       (token[i] == 'E' || token[i] == 'e' || token[i] == 'D' || token[i] == 'd')) {
     std::size_t j = i + 1;
     if (j < token.size() && (token[j] == '+' || token[j] == '-')) ++j;
     const std::size_t exp_digits = digits(token.substr(j));
-    if (exp_digits == 0) return false;
+    if (exp_digits == 0) return std::nullopt;
+    shape.has_exponent = true;
     i = j + exp_digits;
   }
-  return i == token.size();
+  if (i != token.size()) return std::nullopt;
+  return shape;
 }
 
+}  // namespace
+
+bool is_real(std::string_view token) { return real_shape(token).has_value(); }
+
 std::optional<double> parse_real(std::string_view token) {
-  std::size_t i = 0;
-  if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
-  const std::size_t whole = digits(token.substr(i));
-  i += whole;
-  std::size_t fraction = 0;
-  if (i < token.size() && token[i] == '.') {
-    ++i;
-    fraction = digits(token.substr(i));
-    i += fraction;
-  }
-  if (whole + fraction == 0) return std::nullopt;
+  const auto shape = real_shape(token);
+  if (!shape) return std::nullopt;
   // from_chars takes no '+' and no D exponent: copy the value over in its
   // plain form (a value of a few dozen characters fits the buffer).
   char text[64];
@@ -137,19 +147,12 @@ std::optional<double> parse_real(std::string_view token) {
   const auto put = [&](char c) {
     if (n < sizeof text) text[n++] = c;
   };
-  for (std::size_t k = token[0] == '+' ? 1 : 0; k < i; ++k) put(token[k]);
-  if (i < token.size() &&
-      (token[i] == 'E' || token[i] == 'e' || token[i] == 'D' || token[i] == 'd')) {
-    std::size_t j = i + 1;
-    if (j < token.size() && (token[j] == '+' || token[j] == '-')) ++j;
-    const std::size_t exp_digits = digits(token.substr(j));
-    if (exp_digits == 0) return std::nullopt;
+  for (std::size_t k = token[0] == '+' ? 1 : 0; k < shape->mantissa_end; ++k) put(token[k]);
+  if (shape->has_exponent) {
     put('e');
-    for (std::size_t k = i + 1; k < j + exp_digits; ++k) put(token[k]);
-    i = j + exp_digits;
+    for (std::size_t k = shape->mantissa_end + 1; k < token.size(); ++k) put(token[k]);
   }
-  if (i != token.size()) return std::nullopt;
-  if (const auto exact = short_decimal(token, whole, fraction)) return exact;
+  if (const auto exact = short_decimal(token, shape->whole, shape->fraction)) return exact;
   double value = 0.0;
   // A value already in the form from_chars takes (no '+' in front, no D
   // exponent), as nearly every value in the data files is, is converted
